@@ -1,0 +1,56 @@
+/* The Dovrel DSP kernel's module interface: a pool of up to 32 effect instances addressed by
+ * integer handles. Each instance runs at 48000 Hz on blocks of at most 128 frames with two planar
+ * input and two planar output channels (channel stride 128). */
+#ifndef DOVREL_KERNEL_H
+#define DOVREL_KERNEL_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    DOVREL_KERNEL_ABI_VERSION = 2,
+    DOVREL_KERNEL_MAX_INSTANCES = 32,
+    DOVREL_KERNEL_MAX_FRAMES = 128,
+    DOVREL_KERNEL_IN_CHANNELS = 2,
+    DOVREL_KERNEL_OUT_CHANNELS = 2,
+    DOVREL_KERNEL_MAX_EVENTS = 64,
+    DOVREL_KERNEL_PARAMETER_COUNT = 34,
+    DOVREL_KERNEL_EVENT_PARAMETER = 1
+};
+
+/* Status codes of push_event, process, reset and destroy. */
+enum {
+    DOVREL_KERNEL_OK = 0,
+    DOVREL_KERNEL_INVALID_HANDLE = 1,
+    DOVREL_KERNEL_INVALID_ARGUMENT = 2, /* push_event: frame, kind or parameter; process/reset: processing failed */
+    DOVREL_KERNEL_REJECTED_VALUE = 3,   /* push_event: non-finite value or queue full */
+    DOVREL_KERNEL_OUT_OF_ORDER = 4      /* push_event: frame earlier than the last queued one */
+};
+
+/* Called on a fatal internal error with the message bytes and the address of the failing code.
+ * The module refuses every entry after a trap. */
+typedef void (*dovrel_kernel_panic_sink)(void* context, const char* message, uint32_t length,
+                                         const void* code);
+
+void dovrel_kernel_runtime_init(void);
+void dovrel_kernel_set_panic_sink(dovrel_kernel_panic_sink sink, void* context);
+double dovrel_kernel_abi_version(void);
+double dovrel_kernel_create(uint32_t maxFrames, uint32_t inputChannels, uint32_t outputChannels,
+                            double sampleRate);
+void dovrel_kernel_input_view(uint32_t handle, float** data, uint32_t* length);
+void dovrel_kernel_output_view(uint32_t handle, float** data, uint32_t* length);
+double dovrel_kernel_push_event(uint32_t handle, uint32_t kind, uint32_t frame, uint32_t parameter,
+                                double value);
+double dovrel_kernel_process(uint32_t handle, uint32_t frames);
+double dovrel_kernel_reset(uint32_t handle);
+double dovrel_kernel_destroy(uint32_t handle);
+double dovrel_kernel_collect(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
