@@ -1,0 +1,28 @@
+// Audio EQ Cookbook biquad coefficients, normalised by a0 and held in single precision.
+#pragma once
+
+namespace vanto {
+
+enum BiquadType : int {
+    BIQUAD_LOWPASS = 0,
+    BIQUAD_HIGHPASS = 1,
+    BIQUAD_BANDPASS = 2,
+    BIQUAD_NOTCH = 3,
+    BIQUAD_PEAKING = 4,
+    BIQUAD_LOWSHELF = 5,
+    BIQUAD_HIGHSHELF = 6,
+};
+
+struct BiquadCoefficients {
+    float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+};
+
+// Trigonometry of one design frequency; cos and sin are rounded to single precision before use.
+struct BiquadTrigonometry {
+    double cosW = 1, sinW = 0, alpha = 0;
+};
+
+BiquadTrigonometry biquadTrigonometry(double frequency, double sampleRate, double q);
+BiquadCoefficients biquadCoefficients(int type, const BiquadTrigonometry& trig, double gainDb);
+
+} // namespace vanto
