@@ -10,25 +10,21 @@
 extern "C" {
 #endif
 
-enum {
-    DOVREL_KERNEL_ABI_VERSION = 2,
-    DOVREL_KERNEL_MAX_INSTANCES = 32,
-    DOVREL_KERNEL_MAX_FRAMES = 128,
-    DOVREL_KERNEL_IN_CHANNELS = 2,
-    DOVREL_KERNEL_OUT_CHANNELS = 2,
-    DOVREL_KERNEL_MAX_EVENTS = 64,
-    DOVREL_KERNEL_PARAMETER_COUNT = 34,
-    DOVREL_KERNEL_EVENT_PARAMETER = 1
-};
+#define DOVREL_KERNEL_ABI_VERSION 2
+#define DOVREL_KERNEL_MAX_INSTANCES 32
+#define DOVREL_KERNEL_MAX_FRAMES 128
+#define DOVREL_KERNEL_IN_CHANNELS 2
+#define DOVREL_KERNEL_OUT_CHANNELS 2
+#define DOVREL_KERNEL_MAX_EVENTS 64
+#define DOVREL_KERNEL_PARAMETER_COUNT 34
+#define DOVREL_KERNEL_EVENT_PARAMETER 1
 
 /* Status codes of push_event, process, reset and destroy. */
-enum {
-    DOVREL_KERNEL_OK = 0,
-    DOVREL_KERNEL_INVALID_HANDLE = 1,
-    DOVREL_KERNEL_INVALID_ARGUMENT = 2, /* push_event: frame, kind or parameter; process/reset: processing failed */
-    DOVREL_KERNEL_REJECTED_VALUE = 3,   /* push_event: non-finite value or queue full */
-    DOVREL_KERNEL_OUT_OF_ORDER = 4      /* push_event: frame earlier than the last queued one */
-};
+#define DOVREL_KERNEL_OK 0
+#define DOVREL_KERNEL_INVALID_HANDLE 1
+#define DOVREL_KERNEL_INVALID_ARGUMENT 2 /* push_event: frame, kind or parameter; process/reset: processing failed */
+#define DOVREL_KERNEL_REJECTED_VALUE 3   /* push_event: non-finite value or queue full */
+#define DOVREL_KERNEL_OUT_OF_ORDER 4     /* push_event: frame earlier than the last queued one */
 
 /* Called on a fatal internal error with the message bytes and the address of the failing code.
  * The module refuses every entry after a trap. */

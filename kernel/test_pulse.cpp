@@ -57,7 +57,10 @@ double clap(double delta) {
 } // namespace
 
 double testPulseSample(uint32_t frame, double bpm, double divisionBeats) {
-    const double t = frame / 48000.0;
+    return testPulseAt(frame / 48000.0, bpm, divisionBeats);
+}
+
+double testPulseAt(double t, double bpm, double divisionBeats) {
     const double beat = 60 / std::clamp(bpm, 40.0, 240.0);
     double sc = kick(positionInCycle(t, beat * divisionBeats));
     const double inBar = positionInCycle(t, BEATS_PER_BAR * beat);

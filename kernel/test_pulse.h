@@ -22,7 +22,9 @@ inline constexpr uint32_t LCG_MULTIPLIER = 1664525u;
 inline constexpr uint32_t LCG_INCREMENT = 1013904223u;
 inline constexpr uint32_t TEST_PULSE_SEED = 0x44564C31u; // "DVL1"
 
-// The side-chain sample at `frame` frames after a reset, for a tempo and a division length in beats.
+// The pulse at `seconds` after its start, for a tempo and a division length in beats.
+double testPulseAt(double seconds, double bpm, double divisionBeats);
+// The side-chain sample at `frame` kernel frames (48 kHz) after a reset.
 double testPulseSample(uint32_t frame, double bpm, double divisionBeats);
 
 } // namespace vanto
