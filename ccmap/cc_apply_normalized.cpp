@@ -44,10 +44,10 @@ CcAppliedValue ccApplyNormalized(const CcBinding& binding, const vanto_param_des
     const double lo = ccRangeLow(binding, row);
     const double hi = ccRangeHigh(binding, row);
     double plain = lo + s * (hi - lo);
-    // A range wider than the doubles can span overflows to infinity, and 0 × infinity is NaN; such a
-    // controller still has to land on one of its ends rather than hand NaN to a parameter.
-    if (std::isnan(plain)) {
-        plain = s < 0.5 ? lo : hi;
+    // Ends far apart can make their distance overflow to infinity (and 0 x infinity is NaN); weighting
+    // the ends instead keeps such a controller finite and on its range.
+    if (!std::isfinite(plain)) {
+        plain = lo * (1.0 - s) + hi * s;
     }
     return {ccNormalizePlain(row, plain), plain};
 }

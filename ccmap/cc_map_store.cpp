@@ -25,7 +25,9 @@ bool CcMapStore::publish(const CcMap& map) {
     }
     // Room for the retirement is made before the exchange so that nothing can fail after it.
     try {
-        retired_.reserve(retired_.size() + 1);
+        if (retired_.size() == retired_.capacity()) {
+            retired_.reserve(retired_.empty() ? 4 : 2 * retired_.capacity());
+        }
     } catch (const std::bad_alloc&) {
         delete copy;
         return false;

@@ -117,21 +117,27 @@ std::optional<double> resolveScaled(const BindingInput& in, int previous) {
     if (moved == 0 || controllerRoom == 0) {
         return std::nullopt;
     }
-    const double position =
-        std::clamp((static_cast<double>(parameterRoom) / controllerRoom * moved + start) / 127.0, 0.0, 1.0);
+    // Multiplying before dividing keeps the ends exact: a controller at 127 (or 0) lands the parameter at
+    // exactly the top (or bottom), where dividing first can fall short by one rounding and truncate to 126.
+    const double scaledMove = static_cast<double>(parameterRoom * moved) / controllerRoom;
+    const double position = std::clamp((scaledMove + start) / 127.0, 0.0, 1.0);
     return applied(in, static_cast<int>(std::trunc(position * 127.0)));
 }
 
 std::optional<double> resolveAbsolute(const BindingInput& in) {
-    if (in.current) {
-        if (in.binding.takeover == CcTakeover::pickup && in.slot != nullptr) {
+    if (in.binding.takeover == CcTakeover::pickup && in.slot != nullptr) {
+        if (in.current) {
             return resolvePickup(in);
         }
-        // Without a previous position there is no direction to scale along; the first message of a
-        // fresh slot applies directly.
-        if (in.binding.takeover == CcTakeover::scaled && in.previous) {
-            return resolveScaled(in, *in.previous);
-        }
+        // Nobody knows the parameter's value, so the controller sets it and from then on the two agree.
+        // Left unpicked, the next message would compare against this very value and, unless the
+        // controller jumped across it, never take effect again.
+        in.slot->pickedUp = true;
+    }
+    // Without a previous position there is no direction to scale along; the first message of a fresh
+    // slot applies directly.
+    if (in.binding.takeover == CcTakeover::scaled && in.current && in.previous) {
+        return resolveScaled(in, *in.previous);
     }
     return applied(in, in.value);
 }
