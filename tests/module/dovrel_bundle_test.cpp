@@ -1,0 +1,108 @@
+// The built Dovrel.vst3 bundle, loaded through dlopen and ModuleEntry as a DAW loads it.
+#include "elf_dynamic_info.h"
+#include "module.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string_view>
+
+namespace {
+
+using vanto::host::Module;
+
+// The only symbols hosts and test harnesses may find in the module.
+const std::set<std::string> kExportedSymbols = {"GetPluginFactory", "ModuleEntry", "ModuleExit"};
+
+std::string binaryPath() {
+    return std::string(DOVREL_BUNDLE_PATH) + "/Contents/x86_64-linux/Dovrel.so";
+}
+
+class DovrelBundle : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        module = Module::load(DOVREL_BUNDLE_PATH, error);
+        ASSERT_NE(module, nullptr) << error;
+    }
+
+    std::string error;
+    std::shared_ptr<Module> module;
+};
+
+TEST_F(DovrelBundle, HasTheLinuxBundleLayout) {
+    EXPECT_EQ(module->binaryPath(), binaryPath());
+    EXPECT_TRUE(std::filesystem::is_directory(std::string(DOVREL_BUNDLE_PATH) + "/Contents/Resources"));
+}
+
+TEST_F(DovrelBundle, FactoryNamesTheVendor) {
+    const auto info = module->factoryInfo();
+    ASSERT_TRUE(info.has_value());
+    EXPECT_STREQ(info->vendor, "Vanto Music");
+    EXPECT_TRUE(std::regex_match(info->url, std::regex(R"(https://[a-z0-9.-]+\.[a-z]+(/.*)?)"))) << info->url;
+    EXPECT_TRUE(std::regex_match(info->email, std::regex(R"(mailto:[^@\s]+@[a-z0-9.-]+\.[a-z]+)")))
+        << info->email;
+    EXPECT_EQ(info->flags, Steinberg::PFactoryInfo::kUnicode);
+}
+
+TEST_F(DovrelBundle, EveryFactoryRequestGetsTheSameFactory) {
+    const auto getFactory = module->entryPoints().getPluginFactory;
+    Steinberg::IPluginFactory* first = getFactory();
+    Steinberg::IPluginFactory* second = getFactory();
+    EXPECT_EQ(first, module->factory());
+    EXPECT_EQ(second, module->factory());
+    second->release();
+    first->release();
+    // The module's own reference keeps the factory alive after the two requests are released.
+    Steinberg::PFactoryInfo info;
+    EXPECT_EQ(module->factory()->getFactoryInfo(&info), Steinberg::kResultOk);
+}
+
+TEST_F(DovrelBundle, NestedEntriesBalanceAndAnUnmatchedExitIsRefused) {
+    const auto& entry = module->entryPoints();
+    EXPECT_TRUE(entry.moduleEntry(module->libraryHandle()));
+    EXPECT_TRUE(entry.moduleExit());
+    EXPECT_TRUE(entry.moduleExit()); // the entry made by loading
+    EXPECT_FALSE(entry.moduleExit());
+    // The refused exit left nothing behind: a new entry works and the loaded module's exit balances it.
+    EXPECT_TRUE(entry.moduleEntry(module->libraryHandle()));
+    Steinberg::PFactoryInfo info;
+    EXPECT_EQ(module->factory()->getFactoryInfo(&info), Steinberg::kResultOk);
+}
+
+TEST_F(DovrelBundle, NullHandleEntryIsANoOp) {
+    const auto& entry = module->entryPoints();
+    EXPECT_TRUE(entry.moduleEntry(nullptr));
+    EXPECT_TRUE(entry.moduleExit()); // ends the loading entry, not the null one
+    EXPECT_FALSE(entry.moduleExit());
+    EXPECT_TRUE(entry.moduleEntry(module->libraryHandle()));
+}
+
+TEST(DovrelBundleReload, LoadsAgainAfterUnloading) {
+    for (int round = 0; round < 2; ++round) {
+        std::string error;
+        const auto module = Module::load(DOVREL_BUNDLE_PATH, error);
+        ASSERT_NE(module, nullptr) << error;
+        EXPECT_TRUE(module->factoryInfo().has_value());
+    }
+}
+
+TEST(DovrelBinary, ExportsOnlyTheModuleInterface) {
+    const auto info = vanto::test::readElfDynamicInfo(binaryPath());
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->definedSymbols, kExportedSymbols);
+}
+
+// The module must load in any host, so it may need the C and C++ runtimes and the loader but no GUI
+// toolkit or other library; sanitizer builds add their runtimes.
+TEST(DovrelBinary, NeedsOnlyTheSystemRuntime) {
+    const auto info = vanto::test::readElfDynamicInfo(binaryPath());
+    ASSERT_TRUE(info.has_value());
+    ASSERT_FALSE(info->neededLibraries.empty());
+    const std::regex allowed(
+        R"(lib(c|m|stdc\+\+|gcc_s|pthread|dl|asan|ubsan|tsan)\.so\.\d+|ld-linux-x86-64\.so\.2)");
+    for (const std::string& library : info->neededLibraries)
+        EXPECT_TRUE(std::regex_match(library, allowed)) << library;
+}
+
+} // namespace
