@@ -1,10 +1,16 @@
 #include "diagnostics/diagnostic_text.h"
 
-#include <cstring>
+#include <cstring> // strnlen, memset
 
 namespace vanto {
 
 namespace {
+
+// Control bytes would need six-byte escapes in a report; as spaces, 32 records of maximal text keep
+// a report far below the size the controller accepts, and the texts stay single lines.
+bool isControlByte(char byte) {
+    return static_cast<unsigned char>(byte) < 0x20;
+}
 
 bool isUtf8Continuation(char byte) {
     return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
@@ -33,8 +39,8 @@ void copyDiagnosticText(char* field, std::size_t size, const char* text) {
         return;
     }
     const std::size_t length = text != nullptr ? utf8PrefixLength(text, size - 1) : 0;
-    if (length > 0) {
-        std::memcpy(field, text, length);
+    for (std::size_t i = 0; i < length; ++i) {
+        field[i] = isControlByte(text[i]) ? ' ' : text[i];
     }
     std::memset(field + length, 0, size - length);
 }

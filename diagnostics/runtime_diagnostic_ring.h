@@ -38,7 +38,8 @@ namespace vanto {
 
 // Records one diagnostic. A sequence number is spent in every case, so gaps in a report show where
 // records were lost; a full ring only counts the record as dropped. Null texts count as empty;
-// longer texts are cut to 191 (message) and 127 (detail) bytes, never inside a UTF-8 sequence.
+// longer texts are cut to 191 (message) and 127 (detail) bytes, never inside a UTF-8 sequence, and
+// control bytes are stored as spaces.
 // Not for the audio thread, which queues its records elsewhere and has them moved here later.
 void recordRuntimeDiagnostic(vanto_runtime_diagnostic_ring& ring, uint32_t code, uint8_t severity,
                              uint8_t phase, const char* message, const char* detail);
