@@ -98,10 +98,13 @@ void KernelEngine::recordRealtimeDiagnostic(uint32_t code, uint8_t severity, uin
 }
 
 void KernelEngine::drainRuntimeDiagnostics() {
+    // The queue holds as many reports as the ring: once it has overflowed, its reports alone fill an
+    // empty ring, and an overflow record written after them could never be stored. It goes first,
+    // so the report always says that, and how many, audio-thread reports were lost.
+    recordAudioQueueOverflow(diagnostics_, realtimeDiagnostics_.takeDroppedCount());
     realtimeDiagnostics_.drain([this](const RealtimeDiagnostic& report) {
         recordAudioCallbackDiagnostic(diagnostics_, report.code, report.severity, report.phase);
     });
-    recordAudioQueueOverflow(diagnostics_, realtimeDiagnostics_.takeDroppedCount());
 }
 
 } // namespace vanto
