@@ -13,7 +13,7 @@ namespace {
 
 using test::ExactBuffer;
 
-// Every case reads from an exact-size heap buffer, so an over-read fails under AddressSanitizer.
+// Every case reads from a buffer that ends at a guard page, so any over-read crashes the test.
 struct ReaderOver {
     explicit ReaderOver(std::string_view text) : buffer(text), reader{buffer.begin(), buffer.end()} {}
     std::size_t consumed() const { return static_cast<std::size_t>(reader.cursor - buffer.begin()); }
