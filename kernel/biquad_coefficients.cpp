@@ -7,9 +7,11 @@ namespace vanto {
 
 BiquadTrigonometry biquadTrigonometry(double frequency, double sampleRate, double q) {
     const double w0 = 2.0 * std::numbers::pi * frequency / sampleRate;
-    const float cosW = static_cast<float>(std::cos(w0));
-    const float sinW = static_cast<float>(std::sin(w0));
-    return {cosW, sinW, sinW / (2.0 * q)};
+    BiquadTrigonometry trig;
+    trig.cosW = static_cast<float>(std::cos(w0));
+    trig.sinW = static_cast<float>(std::sin(w0));
+    trig.alpha = trig.sinW / (2.0 * q);
+    return trig;
 }
 
 BiquadCoefficients biquadCoefficients(int type, const BiquadTrigonometry& trig, double gainDb) {

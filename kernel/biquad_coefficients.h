@@ -17,9 +17,13 @@ struct BiquadCoefficients {
     float b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
 };
 
-// Trigonometry of one design frequency; cos and sin are rounded to single precision before use.
+// Trigonometry of one design frequency. cos and sin are used rounded to single precision; they are held in
+// float fields because GCC's SLP vectorizer has been seen to drop a (double)(float) round trip held in a
+// local variable.
 struct BiquadTrigonometry {
-    double cosW = 1, sinW = 0, alpha = 0;
+    float cosW = 1;
+    float sinW = 0;
+    double alpha = 0;
 };
 
 BiquadTrigonometry biquadTrigonometry(double frequency, double sampleRate, double q);

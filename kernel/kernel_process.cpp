@@ -1,6 +1,5 @@
 #include "kernel_process.h"
 
-#include "recovery_curve.h"
 #include "test_pulse.h"
 
 #include <algorithm>
@@ -61,7 +60,7 @@ FrameTiming adaptTiming(KernelState& state) {
     const double base = state.periodSeconds;
     double period = base;
     if (period > 0 && state.onsetCount > 0) {
-        const double median = medianOnsetInterval(state);
+        const double median = state.onsetMedian;
         if (median > 0 && median / period >= ADAPT_RATIO_MIN && median / period <= ADAPT_RATIO_MAX) {
             period = period * (1 - state.adapt) + median * state.adapt;
         }
@@ -129,6 +128,7 @@ void recordKickOnset(KernelState& state) {
     }
     state.onsetIntervals[0] = state.laneElapsed[LANE_KICK];
     state.onsetCount = std::min(state.onsetCount + 1, ONSET_HISTORY);
+    state.onsetMedian = medianOnsetInterval(state);
 }
 
 void detectLane(KernelState& state, int lane, double scf, const FrameTiming& timing) {
@@ -194,7 +194,7 @@ double laneEnvelope(KernelState& state, int lane, const FrameTiming& timing) {
         if (progress >= 1) {
             state.laneStrength[lane] = 0;
         } else {
-            duck = (1 - recovery(progress, state.curveShape)) * state.laneDepth[lane];
+            duck = (1 - recoveryBlended(state.recoveryBlend, progress)) * state.laneDepth[lane];
         }
     }
     state.laneElapsed[lane] = static_cast<float>(state.laneElapsed[lane] + kFrameSeconds);
@@ -302,6 +302,7 @@ bool processBlock(KernelState& state, const KernelBlock& block) {
 
 void resetInstance(KernelState& state) {
     state.onsetCount = 0;
+    state.onsetMedian = 0;
     state.frameCounter = 0;
     state.externalFallback = false;
     state.externalAvailable = false;

@@ -106,6 +106,7 @@ void applyTiming(KernelState& state) {
     state.releaseSeconds =
         std::clamp(state.periodSeconds * feel.releaseFactor, MIN_RELEASE_SECONDS, MAX_RELEASE_SECONDS);
     state.curveShape = feel.shape;
+    state.recoveryBlend = recoveryBlendFor(feel.shape);
 
     const double swing = value(state, TIME_SWING);
     const double swingAmount = swing < 50 ? 0.0 : (std::min(swing, 75.0) - 50) / 100;

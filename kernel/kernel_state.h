@@ -8,6 +8,7 @@
 #include "gain_node.h"
 #include "kernel_constants.h"
 #include "parametric_eq_node.h"
+#include "recovery_curve.h"
 
 #include <array>
 #include <cstdint>
@@ -30,6 +31,7 @@ struct KernelState {
     float swingSeconds = 0;
     float attackSeconds = 0;
     double curveShape = 1;
+    RecoveryBlend recoveryBlend{};
     double adapt = 0;
     float depthDb = 0;
     float sensitivity = 1;
@@ -83,6 +85,7 @@ struct KernelState {
     LaneArray<uint32_t> laneHits{};
     std::array<double, ONSET_HISTORY> onsetScratch{};
     int onsetCount = 0;
+    double onsetMedian = 0; // median of the newest onset intervals, kept up to date at every kick onset
     std::array<float, ONSET_HISTORY> onsetIntervals{}; // newest first
 
     int bellCountdown = 0;

@@ -38,10 +38,10 @@ const RecoveryTable recoveryTable;
 
 } // namespace
 
-double recoveryCurve(int curve, double progress) {
+namespace {
+
+double lookup(int curve, double u, int j) {
     const float* row = recoveryTable.entries + curve * RECOVERY_STRIDE;
-    const double u = std::sqrt(std::clamp(progress, 0.0, 1.0)) * RECOVERY_TABLE_SIZE;
-    const int j = static_cast<int>(std::floor(u));
     if (j >= RECOVERY_TABLE_SIZE) {
         return row[RECOVERY_TABLE_SIZE];
     }
@@ -49,24 +49,38 @@ double recoveryCurve(int curve, double progress) {
     return row[j] + weight * (static_cast<double>(row[j + 1]) - row[j]);
 }
 
-double recovery(double progress, double shape) {
+} // namespace
+
+RecoveryBlend recoveryBlendFor(double shape) {
+    constexpr int last = RECOVERY_CURVE_COUNT - 1;
     if (shape <= RECOVERY_SHAPES[0]) {
-        return recoveryCurve(0, progress);
+        return {0, 0, 0.0};
     }
-    if (shape >= RECOVERY_SHAPES[RECOVERY_CURVE_COUNT - 1]) {
-        return recoveryCurve(RECOVERY_CURVE_COUNT - 1, progress);
+    if (shape >= RECOVERY_SHAPES[last]) {
+        return {last, last, 0.0};
     }
-    for (int i = 0; i + 1 < RECOVERY_CURVE_COUNT; ++i) {
+    for (int i = 0; i < last; ++i) {
         const double low = RECOVERY_SHAPES[i];
         const double high = RECOVERY_SHAPES[i + 1];
         if (low <= shape && shape <= high) {
             const double span = high - low;
-            const double f = span > 0 ? (shape - low) / span : 0.0;
-            const double a = recoveryCurve(i, progress);
-            return a + f * (recoveryCurve(i + 1, progress) - a);
+            return {i, i + 1, span > 0 ? (shape - low) / span : 0.0};
         }
     }
-    return recoveryCurve(RECOVERY_CURVE_COUNT - 1, progress);
+    return {last, last, 0.0};
 }
+
+double recoveryBlended(const RecoveryBlend& blend, double progress) {
+    // The curves are tabulated over sqrt(progress), which spreads the table where they bend most.
+    const double u = std::sqrt(std::clamp(progress, 0.0, 1.0)) * RECOVERY_TABLE_SIZE;
+    const int j = static_cast<int>(std::floor(u));
+    const double lower = lookup(blend.lower, u, j);
+    if (blend.upper == blend.lower) {
+        return lower;
+    }
+    return lower + blend.weight * (lookup(blend.upper, u, j) - lower);
+}
+
+double recovery(double progress, double shape) { return recoveryBlended(recoveryBlendFor(shape), progress); }
 
 } // namespace vanto

@@ -36,6 +36,30 @@ TEST(BiquadNode, TicksRoundOutputAndStateToSinglePrecision) {
     }
 }
 
+TEST(BiquadNode, CoefficientsUseSinglePrecisionTrigonometry) {
+    // Band-pass designs worked out with cos and sin rounded to single precision before use; with the
+    // trigonometry left in double precision every one of these differs in at least one coefficient.
+    struct Case {
+        double hz, q;
+        float b0, a1, a2;
+    };
+    const Case cases[] = {{440, 0.7, 0x1.43877ap-5f, -0x1.eaf6c6p+0f, 0x1.d78f1p-1f},
+                          {7000, 0.6, 0x1.978d24p-2f, -0x1.77452ap-1f, 0x1.a1cb7p-3f},
+                          {692.8203230275509, 0.4, 0x1.a08a7ep-4f, -0x1.ca0ad4p+0f, 0x1.97dd6p-1f}};
+    for (const Case& c : cases) {
+        BiquadNode node = initBiquadNode(48000);
+        setBiquadNodeType(node, BIQUAD_BANDPASS);
+        setBiquadNodeFrequency(node, c.hz);
+        setBiquadNodeQ(node, c.q);
+        updateBiquadNodeCoefficients(node);
+        EXPECT_EQ(node.b0, c.b0) << c.hz;
+        EXPECT_EQ(node.b1, 0.0f) << c.hz;
+        EXPECT_EQ(node.b2, -c.b0) << c.hz;
+        EXPECT_EQ(node.a1, c.a1) << c.hz;
+        EXPECT_EQ(node.a2, c.a2) << c.hz;
+    }
+}
+
 TEST(BiquadNode, FrequencyAndQAreLimited) {
     BiquadNode node = initBiquadNode(48000);
     setBiquadNodeFrequency(node, 30000);
