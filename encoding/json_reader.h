@@ -54,7 +54,7 @@ bool parseNumber(Reader& reader, double* out);
 
 // Consumes one complete value of any type. `depth` is the nesting level of that value, the
 // top-level object of a document being 0; anything nested deeper than kJsonMaxDepth fails. Never
-// allocates, except once for a number-like run longer than 63 bytes.
+// allocates, except for a copy of each number-like run longer than 63 bytes.
 bool skipValue(Reader& reader, int depth);
 
 // Reads an object, calling `readValue()` for each member after its key (stored in `*key` unless

@@ -15,7 +15,9 @@
 
 #ifdef __SANITIZE_ADDRESS__
 // glibc's newlocale keeps its parsed copy of LOCPATH forever; that leak belongs to the C library.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:__argz_add_sep\n";
+}
 #endif
 
 namespace vanto {
