@@ -20,7 +20,9 @@ void setBiquadNodeFrequency(BiquadNode& node, double frequency) {
     node.frequency = frequency < 10 ? 10 : std::min(frequency, 0.45 * node.sampleRate);
 }
 
-void setBiquadNodeQ(BiquadNode& node, double q) { node.q = std::clamp(q, 0.0001, 40.0); }
+void setBiquadNodeQ(BiquadNode& node, double q) {
+    node.q = std::clamp(q, 0.0001, 40.0);
+}
 
 void updateBiquadNodeCoefficients(BiquadNode& node) {
     const BiquadCoefficients c =

@@ -22,9 +22,10 @@ extern "C" {
 /* Status codes of push_event, process, reset and destroy. */
 #define DOVREL_KERNEL_OK 0
 #define DOVREL_KERNEL_INVALID_HANDLE 1
-#define DOVREL_KERNEL_INVALID_ARGUMENT 2 /* push_event: frame, kind or parameter; process/reset: processing failed */
-#define DOVREL_KERNEL_REJECTED_VALUE 3   /* push_event: non-finite value or queue full */
-#define DOVREL_KERNEL_OUT_OF_ORDER 4     /* push_event: frame earlier than the last queued one */
+#define DOVREL_KERNEL_INVALID_ARGUMENT                                                                       \
+    2 /* push_event: frame, kind or parameter; process/reset: processing failed */
+#define DOVREL_KERNEL_REJECTED_VALUE 3 /* push_event: non-finite value or queue full */
+#define DOVREL_KERNEL_OUT_OF_ORDER 4   /* push_event: frame earlier than the last queued one */
 
 /* Called on a fatal internal error with the message bytes and the address of the failing code.
  * The module refuses every entry after a trap. */

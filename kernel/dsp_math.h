@@ -13,6 +13,8 @@ inline float smoothingCoefficient(double seconds, double sampleRate) {
 }
 
 // Nearest integer with halves rounded upwards, as stepped values are rounded throughout the kernel.
-inline double roundHalfUp(double value) { return std::floor(value + 0.5); }
+inline double roundHalfUp(double value) {
+    return std::floor(value + 0.5);
+}
 
 } // namespace vanto

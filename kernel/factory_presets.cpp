@@ -6,11 +6,13 @@ namespace {
 
 // Columns in parameter-id order; only space, dovrel, glue, division, feel, swing, max reduction,
 // kick and clap weights and protect amount differ between presets.
-#define PRESET_VALUES(space, dovrel, glue, division, feel, swing, maxReduction, kick, clap, protect)           \
-    {0.4,  space, dovrel, glue, 0, division, feel, 0.046822742474916385, 0, swing, 0.35, maxReduction, kick,     \
-     clap, 0.6, 0.45, 0.10256410256410257, 0.3076923076923077, 0.15217391304347827, 0.4166666666666667, 0.25, \
-     0.3333333333333333, protect, 0.5, 0.2571428571428571, 0.55, 0.21428571428571427, 0.2,                    \
-     0.02631578947368421, 1, 0, 1, 0.9, 0}
+#define PRESET_VALUES(space, dovrel, glue, division, feel, swing, maxReduction, kick, clap, protect)         \
+    {                                                                                                        \
+        0.4, space, dovrel, glue, 0, division, feel, 0.046822742474916385, 0, swing, 0.35, maxReduction,     \
+            kick, clap, 0.6, 0.45, 0.10256410256410257, 0.3076923076923077, 0.15217391304347827,             \
+            0.4166666666666667, 0.25, 0.3333333333333333, protect, 0.5, 0.2571428571428571, 0.55,            \
+            0.21428571428571427, 0.2, 0.02631578947368421, 1, 0, 1, 0.9, 0                                   \
+    }
 
 constexpr double D5 = 0.38461538461538464;
 constexpr double D2 = 0.15384615384615385;

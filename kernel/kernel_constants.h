@@ -17,8 +17,8 @@ inline constexpr int LANE_PERC = 2;
 inline constexpr int LANE_SUSTAIN = 3;
 
 inline constexpr int DIVISION_COUNT = 14;
-inline constexpr float DIVISION_BEATS[DIVISION_COUNT] = {0.125f, 1.0f / 6, 0.25f, 1.0f / 3, 0.375f, 0.5f, 2.0f / 3,
-                                                         0.75f,  1.0f,     4.0f / 3, 1.5f, 2.0f,   3.0f,  4.0f};
+inline constexpr float DIVISION_BEATS[DIVISION_COUNT] = {
+    0.125f, 1.0f / 6, 0.25f, 1.0f / 3, 0.375f, 0.5f, 2.0f / 3, 0.75f, 1.0f, 4.0f / 3, 1.5f, 2.0f, 3.0f, 4.0f};
 inline constexpr int FEEL_COUNT = 5;
 inline constexpr float FEEL_RELEASE[FEEL_COUNT] = {0.4f, 0.62f, 0.74f, 0.62f, 0.8f};
 inline constexpr float FEEL_HOLD[FEEL_COUNT] = {0.0f, 0.05f, 0.1f, 0.05f, 0.12f};

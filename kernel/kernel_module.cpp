@@ -89,7 +89,8 @@ int resolve(uint32_t handle) {
 int claimFreeSlot() {
     for (uint32_t slot = 0; slot < kSlots; ++slot) {
         uint8_t expected = SLOT_FREE;
-        if (module->slotStates[slot].compare_exchange_strong(expected, SLOT_CLAIMED, std::memory_order_acq_rel)) {
+        if (module->slotStates[slot].compare_exchange_strong(expected, SLOT_CLAIMED,
+                                                             std::memory_order_acq_rel)) {
             return static_cast<int>(slot);
         }
     }
@@ -184,15 +185,18 @@ void dovrel_kernel_set_panic_sink(dovrel_kernel_panic_sink sink, void* context) 
     panicContext = context;
 }
 
-double dovrel_kernel_abi_version(void) { return DOVREL_KERNEL_ABI_VERSION; }
+double dovrel_kernel_abi_version(void) {
+    return DOVREL_KERNEL_ABI_VERSION;
+}
 
 double dovrel_kernel_create(uint32_t maxFrames, uint32_t inputChannels, uint32_t outputChannels,
                             double sampleRate) {
     if (!moduleReady()) {
         return 0;
     }
-    if (!(sampleRate > 0) || !std::isfinite(sampleRate) || maxFrames == 0 || maxFrames > DOVREL_KERNEL_MAX_FRAMES ||
-        inputChannels != DOVREL_KERNEL_IN_CHANNELS || outputChannels != DOVREL_KERNEL_OUT_CHANNELS) {
+    if (!(sampleRate > 0) || !std::isfinite(sampleRate) || maxFrames == 0 ||
+        maxFrames > DOVREL_KERNEL_MAX_FRAMES || inputChannels != DOVREL_KERNEL_IN_CHANNELS ||
+        outputChannels != DOVREL_KERNEL_OUT_CHANNELS) {
         return 0;
     }
     const int slot = claimFreeSlot();
@@ -217,7 +221,8 @@ void dovrel_kernel_output_view(uint32_t handle, float** data, uint32_t* length) 
     view(module ? module->output.get() : nullptr, handle, data, length);
 }
 
-double dovrel_kernel_push_event(uint32_t handle, uint32_t kind, uint32_t frame, uint32_t parameter, double value) {
+double dovrel_kernel_push_event(uint32_t handle, uint32_t kind, uint32_t frame, uint32_t parameter,
+                                double value) {
     const int slot = resolve(handle);
     if (slot < 0) {
         return DOVREL_KERNEL_INVALID_HANDLE;
@@ -295,6 +300,8 @@ double dovrel_kernel_destroy(uint32_t handle) {
     return DOVREL_KERNEL_OK;
 }
 
-double dovrel_kernel_collect(void) { return 0; }
+double dovrel_kernel_collect(void) {
+    return 0;
+}
 
 } // extern "C"

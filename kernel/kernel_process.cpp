@@ -11,7 +11,9 @@ namespace {
 
 constexpr double kFrameSeconds = 1.0 / SAMPLE_RATE;
 
-bool isWholeNumber(double value) { return std::isfinite(value) && std::floor(value) == value; }
+bool isWholeNumber(double value) {
+    return std::isfinite(value) && std::floor(value) == value;
+}
 
 bool blockIsValid(const KernelBlock& b) {
     if (b.inputChannels != 2 || b.outputChannels != 2 || b.input == nullptr || b.output == nullptr) {
@@ -248,13 +250,15 @@ void processFrame(KernelState& state, const KernelBlock& block, int i) {
         state.laneDuck[lane] = static_cast<float>(duck);
         state.lanePeakDuck[lane] = std::max(state.lanePeakDuck[lane], state.laneDuck[lane]);
     }
-    const float duckTarget = static_cast<float>(state.broadbandShare * static_cast<double>(state.laneDuck[LANE_KICK]));
+    const float duckTarget =
+        static_cast<float>(state.broadbandShare * static_cast<double>(state.laneDuck[LANE_KICK]));
     state.broadbandDuckDb = duckTarget + (state.broadbandDuckDb - duckTarget) * k;
     updateProtect(state, mono);
 
     const double low = biquadNodeTick(state.lowpass2, biquadNodeTick(state.lowpass1, mono));
     const double highLeft = biquadNodeTick(state.highpassLeft2, biquadNodeTick(state.highpassLeft1, left));
-    const double highRight = biquadNodeTick(state.highpassRight2, biquadNodeTick(state.highpassRight1, right));
+    const double highRight =
+        biquadNodeTick(state.highpassRight2, biquadNodeTick(state.highpassRight1, right));
     const double lowDucked = low * broadbandGain(state);
     const double eqLeft = parametricEqNodeTick(state.bellEqLeft, highLeft);
     const double eqRight = parametricEqNodeTick(state.bellEqRight, highRight);

@@ -6,14 +6,14 @@
 namespace vanto {
 
 struct KernelBlock {
-    double capacity;       // channel stride of both regions
-    double length;         // frames of this sub-block
-    double offset;         // first frame of this sub-block
-    const float* input;    // planar stereo input region
-    double inputLength;    // samples in the input region
+    double capacity;    // channel stride of both regions
+    double length;      // frames of this sub-block
+    double offset;      // first frame of this sub-block
+    const float* input; // planar stereo input region
+    double inputLength; // samples in the input region
     double inputChannels;
-    float* output;         // planar stereo output region
-    double outputLength;   // samples in the output region
+    float* output;       // planar stereo output region
+    double outputLength; // samples in the output region
     double outputChannels;
 };
 

@@ -50,7 +50,9 @@ enum ParamId : uint32_t {
 };
 
 // Integer-valued selectors are rounded before clamping; the tempo keeps its fraction.
-bool isRoundedInKernel(uint32_t id) { return VANTO_PARAMS[id].step == 1 && id != SYNC_BPM; }
+bool isRoundedInKernel(uint32_t id) {
+    return VANTO_PARAMS[id].step == 1 && id != SYNC_BPM;
+}
 
 double clampToKernelRange(uint32_t id, double value) {
     const vanto_param_desc& desc = VANTO_PARAMS[id];
@@ -58,9 +60,13 @@ double clampToKernelRange(uint32_t id, double value) {
     return std::clamp(v, desc.min, desc.max);
 }
 
-double value(const KernelState& state, uint32_t id) { return clampToKernelRange(id, state.values[id]); }
+double value(const KernelState& state, uint32_t id) {
+    return clampToKernelRange(id, state.values[id]);
+}
 
-int integerValue(const KernelState& state, uint32_t id) { return static_cast<int>(roundHalfUp(value(state, id))); }
+int integerValue(const KernelState& state, uint32_t id) {
+    return static_cast<int>(roundHalfUp(value(state, id)));
+}
 
 struct Feel {
     double releaseFactor;
@@ -112,18 +118,21 @@ void applyTiming(KernelState& state) {
     const double swingAmount = swing < 50 ? 0.0 : (std::min(swing, 75.0) - 50) / 100;
     state.swingSeconds = static_cast<float>(beat * 2 * state.divisionBeats * swingAmount);
     state.retriggerSeconds = static_cast<float>(state.periodSeconds * RETRIGGER_FRACTION);
-    state.attackSeconds = static_cast<float>(std::max(std::min(value(state, TIME_ATTACK), 30.0) / 1000, 0.0001));
+    state.attackSeconds =
+        static_cast<float>(std::max(std::min(value(state, TIME_ATTACK), 30.0) / 1000, 0.0001));
     state.adapt = value(state, TIME_ADAPT);
 }
 
 void applyDetection(KernelState& state) {
-    state.depthDb = static_cast<float>(depthBudgetDb(value(state, MACRO_SPACE), value(state, BUDGET_MAX_REDUCTION)));
+    state.depthDb =
+        static_cast<float>(depthBudgetDb(value(state, MACRO_SPACE), value(state, BUDGET_MAX_REDUCTION)));
     state.laneWeight = {static_cast<float>(value(state, DETECT_KICK_WEIGHT)),
                         static_cast<float>(value(state, DETECT_CLAP_WEIGHT)),
                         static_cast<float>(value(state, DETECT_PERC_WEIGHT)),
                         static_cast<float>(value(state, DETECT_SUSTAIN_WEIGHT))};
     state.sensitivity = static_cast<float>(value(state, DETECT_SENSITIVITY));
-    state.laneHz = {static_cast<float>(value(state, DETECT_KICK_HZ)), static_cast<float>(value(state, DETECT_CLAP_HZ)),
+    state.laneHz = {static_cast<float>(value(state, DETECT_KICK_HZ)),
+                    static_cast<float>(value(state, DETECT_CLAP_HZ)),
                     static_cast<float>(value(state, DETECT_PERC_HZ)), static_cast<float>(LANE_SUSTAIN_HZ)};
 }
 
@@ -287,7 +296,8 @@ void refreshCoefficients(KernelState& state) {
 void configureLaneFollowers(KernelState& state) {
     for (int lane = 0; lane < LANE_COUNT; ++lane) {
         const int fastMode = lane == LANE_SUSTAIN ? ENVELOPE_MODE_RMS : ENVELOPE_MODE_PEAK;
-        configureFollower(state.fastFollowers[lane], fastMode, LANE_FAST_ATTACK[lane], LANE_FAST_RELEASE[lane]);
+        configureFollower(state.fastFollowers[lane], fastMode, LANE_FAST_ATTACK[lane],
+                          LANE_FAST_RELEASE[lane]);
         configureFollower(state.slowFollowers[lane], ENVELOPE_MODE_PEAK, LANE_SLOW_ATTACK[lane],
                           LANE_SLOW_RELEASE[lane]);
         configureFollower(state.floorFollowers[lane], ENVELOPE_MODE_PEAK, FLOOR_ATTACK_SECONDS,

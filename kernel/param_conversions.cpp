@@ -10,7 +10,9 @@
 
 namespace {
 
-double listLast(const vanto_param_desc* desc) { return static_cast<double>(desc->listCount - 1); }
+double listLast(const vanto_param_desc* desc) {
+    return static_cast<double>(desc->listCount - 1);
+}
 
 double listIndex(const vanto_param_desc* desc, double normalized) {
     const double last = listLast(desc);

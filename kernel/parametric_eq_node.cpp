@@ -19,7 +19,9 @@ double filterDouble(const BiquadCoefficients& c, double& z1, double& z2, double 
     return y;
 }
 
-bool bandIsRunning(const ParametricEqBand& band) { return band.active || band.mixFade > 0; }
+bool bandIsRunning(const ParametricEqBand& band) {
+    return band.active || band.mixFade > 0;
+}
 
 double tickBand(ParametricEqBand& band, double x) {
     double y = filterDouble(band.coefficients, band.z1, band.z2, x);
@@ -50,7 +52,8 @@ double tickBand(ParametricEqBand& band, double x) {
 ParametricEqNode initParametricEqNode(double sampleRate, double bandCount) {
     ParametricEqNode node;
     node.sampleRate = sampleRate;
-    node.bandCount = static_cast<int>(std::clamp(roundHalfUp(bandCount), 1.0, double(PARAMETRIC_EQ_MAX_BANDS)));
+    node.bandCount =
+        static_cast<int>(std::clamp(roundHalfUp(bandCount), 1.0, double(PARAMETRIC_EQ_MAX_BANDS)));
     return node;
 }
 

@@ -26,8 +26,8 @@ struct RecoveryTable {
     RecoveryTable() {
         for (int k = 0; k < RECOVERY_CURVE_COUNT; ++k) {
             for (int i = 0; i <= RECOVERY_TABLE_SIZE; ++i) {
-                entries[k * RECOVERY_STRIDE + i] =
-                    static_cast<float>(tableEntry(static_cast<double>(i) / RECOVERY_TABLE_SIZE, RECOVERY_SHAPES[k]));
+                entries[k * RECOVERY_STRIDE + i] = static_cast<float>(
+                    tableEntry(static_cast<double>(i) / RECOVERY_TABLE_SIZE, RECOVERY_SHAPES[k]));
             }
         }
     }
@@ -81,6 +81,8 @@ double recoveryBlended(const RecoveryBlend& blend, double progress) {
     return lower + blend.weight * (lookup(blend.upper, u, j) - lower);
 }
 
-double recovery(double progress, double shape) { return recoveryBlended(recoveryBlendFor(shape), progress); }
+double recovery(double progress, double shape) {
+    return recoveryBlended(recoveryBlendFor(shape), progress);
+}
 
 } // namespace vanto

@@ -33,7 +33,9 @@ const ClapPartials clapPartials;
 const double clapRotation = (TEST_PULSE_SEED % 4096) * kTwoPi / 4096;
 const double clapNormalize = 1 / std::sqrt(static_cast<double>(CLAP_PARTIALS));
 
-double positionInCycle(double t, double cycle) { return t - cycle * std::floor(t / cycle + 1e-12); }
+double positionInCycle(double t, double cycle) {
+    return t - cycle * std::floor(t / cycle + 1e-12);
+}
 
 double kick(double tau) {
     if (tau >= 12 * KICK_BODY_SECONDS) {

@@ -97,16 +97,18 @@ TEST(BiquadNode, CookbookResponsesAtTheirDesignFrequency) {
         double probeHz;
         double expectedGain;
     };
-    const Case cases[] = {{BIQUAD_LOWPASS, 50, 1.0},   {BIQUAD_LOWPASS, 8000, 0.0},  {BIQUAD_HIGHPASS, 8000, 1.0},
-                          {BIQUAD_HIGHPASS, 50, 0.0},  {BIQUAD_BANDPASS, 1000, 1.0}, {BIQUAD_NOTCH, 1000, 0.0},
-                          {BIQUAD_PEAKING, 1000, 0.5}, {BIQUAD_LOWSHELF, 30, 0.5},  {BIQUAD_HIGHSHELF, 20000, 0.5}};
+    const Case cases[] = {
+        {BIQUAD_LOWPASS, 50, 1.0},   {BIQUAD_LOWPASS, 8000, 0.0},  {BIQUAD_HIGHPASS, 8000, 1.0},
+        {BIQUAD_HIGHPASS, 50, 0.0},  {BIQUAD_BANDPASS, 1000, 1.0}, {BIQUAD_NOTCH, 1000, 0.0},
+        {BIQUAD_PEAKING, 1000, 0.5}, {BIQUAD_LOWSHELF, 30, 0.5},   {BIQUAD_HIGHSHELF, 20000, 0.5}};
     for (const Case& c : cases) {
         BiquadNode node = initBiquadNode(48000);
         setBiquadNodeType(node, c.type);
         setBiquadNodeFrequency(node, 1000);
         node.gain = 20 * std::log10(0.5);
         updateBiquadNodeCoefficients(node);
-        EXPECT_NEAR(sineGain(node, c.probeHz), c.expectedGain, 0.02) << "type " << c.type << " at " << c.probeHz;
+        EXPECT_NEAR(sineGain(node, c.probeHz), c.expectedGain, 0.02)
+            << "type " << c.type << " at " << c.probeHz;
     }
 }
 

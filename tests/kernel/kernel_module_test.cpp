@@ -15,7 +15,9 @@
 
 namespace {
 
-uint32_t create() { return static_cast<uint32_t>(dovrel_kernel_create(128, 2, 2, 48000)); }
+uint32_t create() {
+    return static_cast<uint32_t>(dovrel_kernel_create(128, 2, 2, 48000));
+}
 
 class KernelModule : public ::testing::Test {
   protected:
@@ -95,13 +97,13 @@ TEST_F(KernelModule, StaleAndInvalidHandlesAreRefused) {
 TEST_F(KernelModule, EventChecksRunInTheirOrder) {
     const uint32_t h = create();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 128, 0, 120), 2);  // frame beyond the block size
-    EXPECT_EQ(dovrel_kernel_push_event(h, 2, 0, 0, 120), 2);    // kind
-    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 0, 34, 120), 2);   // parameter
-    EXPECT_EQ(dovrel_kernel_push_event(h, 2, 0, 0, nan), 2);    // kind is checked before the value
+    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 128, 0, 120), 2); // frame beyond the block size
+    EXPECT_EQ(dovrel_kernel_push_event(h, 2, 0, 0, 120), 2);   // kind
+    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 0, 34, 120), 2);  // parameter
+    EXPECT_EQ(dovrel_kernel_push_event(h, 2, 0, 0, nan), 2);   // kind is checked before the value
     EXPECT_EQ(dovrel_kernel_push_event(h, 1, 0, 0, nan), 3);
     EXPECT_EQ(dovrel_kernel_push_event(h, 1, 20, 0, 120), 0);
-    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 10, 0, nan), 3);   // value is checked before the order
+    EXPECT_EQ(dovrel_kernel_push_event(h, 1, 10, 0, nan), 3); // value is checked before the order
     EXPECT_EQ(dovrel_kernel_push_event(h, 1, 10, 0, 120), 4);
     for (int i = 1; i < 64; ++i) {
         EXPECT_EQ(dovrel_kernel_push_event(h, 1, 20, 1, 0.5), 0);

@@ -25,8 +25,8 @@ TEST(KernelThreads, ConcurrentInstancesNeverShareASlotOrState) {
                     ++failures;
                     continue;
                 }
-                // Each thread feeds its own constant level with mix 0 and master 1: the output must be exactly
-                // that level, which fails if another thread's instance shared the slot.
+                // Each thread feeds its own constant level with mix 0 and master 1: the output must be
+                // exactly that level, which fails if another thread's instance shared the slot.
                 const float level = 0.01f * static_cast<float>(t + 1);
                 if (dovrel_kernel_push_event(handle, 1, 0, 31, 0.0) != 0 ||
                     dovrel_kernel_push_event(handle, 1, 0, 32, 1.0) != 0) {

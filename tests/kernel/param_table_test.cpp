@@ -36,13 +36,14 @@ struct PlainCase {
 
 TEST(ParamTable, NormalizedToPlainClampsAndSnaps) {
     const PlainCase cases[] = {
-        {"sync.bpm", 0.4, 120},           {"sync.bpm", 0.401, 120},         {"sidechain.source", 0.5, 1},
-        {"sidechain.source", 0.74, 1},    {"sidechain.source", 0.76, 2},    {"glue.threshold", -0.2, -40},
-        {"glue.threshold", 1.7, 0},       {"time.division", 5.0 / 13, 5},   {"time.attack", 1, 30},
-        {"shape.bellCount", 0.74, 3},     {"shape.bellCount", 0.76, 4},     {"sync.source", 0.49, 0},
+        {"sync.bpm", 0.4, 120},        {"sync.bpm", 0.401, 120},       {"sidechain.source", 0.5, 1},
+        {"sidechain.source", 0.74, 1}, {"sidechain.source", 0.76, 2},  {"glue.threshold", -0.2, -40},
+        {"glue.threshold", 1.7, 0},    {"time.division", 5.0 / 13, 5}, {"time.attack", 1, 30},
+        {"shape.bellCount", 0.74, 3},  {"shape.bellCount", 0.76, 4},   {"sync.source", 0.49, 0},
     };
     for (const PlainCase& c : cases) {
-        EXPECT_EQ(vanto_param_to_plain(&param(c.path), c.normalized), c.plain) << c.path << " " << c.normalized;
+        EXPECT_EQ(vanto_param_to_plain(&param(c.path), c.normalized), c.plain)
+            << c.path << " " << c.normalized;
     }
 }
 
@@ -63,8 +64,9 @@ struct TextCase {
 
 TEST(ParamTable, ValuesFormatAsShortestRoundTripText) {
     const TextCase cases[] = {
-        {"sync.bpm", 0.4, "120"},         {"macro.space", 0.35, "0.35"}, {"glue.threshold", 0.55, "-18"},
-        {"time.attack", 0.046822742474916385, "1.5"}, {"sidechain.source", 0.76, "2"},
+        {"sync.bpm", 0.4, "120"},        {"macro.space", 0.35, "0.35"},
+        {"glue.threshold", 0.55, "-18"}, {"time.attack", 0.046822742474916385, "1.5"},
+        {"sidechain.source", 0.76, "2"},
     };
     for (const TextCase& c : cases) {
         EXPECT_EQ(vanto_param_to_text(&param(c.path), c.normalized), c.text) << c.path;
@@ -100,9 +102,10 @@ TEST(ParamTable, TextOnlyReadsTheFirst255Characters) {
 
 TEST(ParamTable, ListAndToggleKindsConvertByTheirOwnRules) {
     static const char* const labels[] = {"low", "mid", "high"};
-    const vanto_param_desc list{0, "test.list", "List", "Test", VANTO_PARAM_LIST, 0, 2, 1, 0, 0, "", 3, labels};
-    const vanto_param_desc toggle{1, "test.toggle", "Toggle", "Test", VANTO_PARAM_TOGGLE, 0, 1, 1, 0, 0, "", 0,
-                                  nullptr};
+    const vanto_param_desc list{0, "test.list", "List", "Test", VANTO_PARAM_LIST, 0, 2, 1, 0,
+                                0, "",          3,      labels};
+    const vanto_param_desc toggle{1, "test.toggle", "Toggle", "Test", VANTO_PARAM_TOGGLE, 0, 1, 1, 0, 0, "",
+                                  0, nullptr};
     EXPECT_EQ(vanto_param_to_plain(&list, 0.74), 1);
     EXPECT_EQ(vanto_param_to_plain(&list, 0.76), 2);
     EXPECT_EQ(vanto_param_to_text(&list, 1.0), "high");
@@ -138,8 +141,8 @@ TEST(FactoryPresets, BounceHasItsPlainValues) {
 }
 
 TEST(FactoryPresets, OnlyTheListedColumnsDifferFromTheDefaults) {
-    const char* const varying[] = {"macro.space",       "macro.dovrel",      "macro.glue",
-                                   "time.division",     "time.feel",         "time.swing",
+    const char* const varying[] = {"macro.space",         "macro.dovrel",      "macro.glue",
+                                   "time.division",       "time.feel",         "time.swing",
                                    "budget.maxReduction", "detect.kickWeight", "detect.clapWeight",
                                    "shape.protectAmount"};
     for (const vanto_factory_preset& preset : VANTO_FACTORY_PRESETS) {

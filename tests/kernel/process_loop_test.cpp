@@ -1,6 +1,6 @@
+#include "denormal_guard.h"
 #include "kernel_process.h"
 #include "param_table.h"
-#include "denormal_guard.h"
 #include "recovery_curve.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +196,8 @@ TEST(ProcessLoop, DuckRecoversAlongTheFeelCurve) {
         const double release = state->releaseSeconds;
         int checked = 0;
         render(*state, Stereo(12000), 1, [&](std::size_t) {
-            const double elapsed = state->laneElapsed[0] - 1.0 / 48000; // the duck was computed before the step
+            const double elapsed =
+                state->laneElapsed[0] - 1.0 / 48000; // the duck was computed before the step
             const double progress = (elapsed - holdEnd) / release;
             if (state->laneDepth[0] <= 0 || progress <= 0.02 || progress >= 0.98) {
                 return;
@@ -280,7 +281,8 @@ TEST(ProcessLoop, NonFiniteInputReadsAsSilenceAndPoisonsNothing) {
 
 TEST(ProcessLoop, RandomParametersWithExtremeInputsStayFinite) {
     std::mt19937 random(1234);
-    const float extremes[] = {std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(),
+    const float extremes[] = {std::numeric_limits<float>::max(),
+                              -std::numeric_limits<float>::max(),
                               1e30f,
                               -1e-40f,
                               std::numeric_limits<float>::denorm_min(),
@@ -304,7 +306,8 @@ TEST(ProcessLoop, RandomParametersWithExtremeInputsStayFinite) {
         }
         const Stereo out = render(*state, in);
         for (std::size_t i = 0; i < out.frames(); ++i) {
-            ASSERT_TRUE(std::isfinite(out.left[i]) && std::isfinite(out.right[i])) << "round " << round << " frame " << i;
+            ASSERT_TRUE(std::isfinite(out.left[i]) && std::isfinite(out.right[i]))
+                << "round " << round << " frame " << i;
         }
     }
 }

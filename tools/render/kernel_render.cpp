@@ -31,7 +31,8 @@ KernelRender::~KernelRender() {
 bool KernelRender::applyNormalized(const double* normalized) {
     for (uint32_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
         const double plain = vanto_param_to_plain(&VANTO_PARAMS[id], normalized[id]);
-        if (dovrel_kernel_push_event(handle_, DOVREL_KERNEL_EVENT_PARAMETER, 0, id, plain) != DOVREL_KERNEL_OK) {
+        if (dovrel_kernel_push_event(handle_, DOVREL_KERNEL_EVENT_PARAMETER, 0, id, plain) !=
+            DOVREL_KERNEL_OK) {
             return false;
         }
     }

@@ -77,12 +77,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "dovrel-render: the effect refused to render\n");
         return 1;
     }
-    const double cpuSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double cpuSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (!vanto::writeFloatWav(options.output, output, kDemoRate, error)) {
         std::fprintf(stderr, "dovrel-render: %s\n", error.c_str());
         return 1;
     }
-    std::printf("rendered %.1f s of the demo with \"%s\" to %s (%.0fx realtime)\n", kDemoSeconds, preset->name,
-                options.output.c_str(), kDemoSeconds / std::max(cpuSeconds, 1e-9));
+    std::printf("rendered %.1f s of the demo with \"%s\" to %s (%.0fx realtime)\n", kDemoSeconds,
+                preset->name, options.output.c_str(), kDemoSeconds / std::max(cpuSeconds, 1e-9));
     return 0;
 }

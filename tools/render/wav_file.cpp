@@ -33,7 +33,8 @@ bool readAudioFile(const std::string& path, StereoBuffer& audio, double& sampleR
     return true;
 }
 
-bool writeFloatWav(const std::string& path, const StereoBuffer& audio, double sampleRate, std::string& error) {
+bool writeFloatWav(const std::string& path, const StereoBuffer& audio, double sampleRate,
+                   std::string& error) {
     const std::string temporary = path + ".partial";
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::lround(sampleRate));
@@ -49,7 +50,8 @@ bool writeFloatWav(const std::string& path, const StereoBuffer& audio, double sa
         interleaved[2 * i] = audio.left[i];
         interleaved[2 * i + 1] = audio.right[i];
     }
-    const sf_count_t written = sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.frames()));
+    const sf_count_t written =
+        sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(audio.frames()));
     const int closed = sf_close(file);
     if (written != static_cast<sf_count_t>(audio.frames()) || closed != 0 ||
         std::rename(temporary.c_str(), path.c_str()) != 0) {
