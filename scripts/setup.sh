@@ -10,7 +10,7 @@ PACKAGES=(
   libsndfile1-dev
   libssl-dev libcurl4-openssl-dev libarchive-dev libcpp-httplib-dev
   juce-modules-source-data
-  python3
+  python3 locales
 )
 
 missing=()
