@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 #include <string_view>
 
 namespace {
@@ -14,6 +13,39 @@ using vanto::host::Module;
 
 // The only symbols hosts and test harnesses may find in the module.
 const std::set<std::string> kExportedSymbols = {"GetPluginFactory", "ModuleEntry", "ModuleExit"};
+
+// "lib<name>.so.<version>" for one of the names, or the dynamic loader itself.
+bool isAllowedLibrary(std::string_view library, const std::set<std::string>& names) {
+    if (library == "ld-linux-x86-64.so.2")
+        return true;
+    const auto so = library.find(".so.");
+    return library.starts_with("lib") && so != std::string_view::npos &&
+           names.count(std::string(library.substr(3, so - 3))) == 1 &&
+           library.find_first_not_of("0123456789.", so + 4) == std::string_view::npos;
+}
+
+// A web address: the scheme, then a host with a dot in it.
+bool isWebAddress(std::string_view url) {
+    constexpr std::string_view scheme = "https://";
+    if (!url.starts_with(scheme))
+        return false;
+    const std::string_view host = url.substr(scheme.size(), url.find('/', scheme.size()) - scheme.size());
+    return host.find('.') != std::string_view::npos && host.front() != '.' && host.back() != '.';
+}
+
+// "mailto:" with one address: a local part, "@", and a domain with a dot in it.
+bool isMailtoLink(std::string_view link) {
+    constexpr std::string_view scheme = "mailto:";
+    if (!link.starts_with(scheme))
+        return false;
+    const std::string_view address = link.substr(scheme.size());
+    const auto at = address.find('@');
+    if (at == 0 || at == std::string_view::npos ||
+        address.find_first_of(" @", at + 1) != std::string_view::npos)
+        return false;
+    const std::string_view domain = address.substr(at + 1);
+    return domain.find('.') != std::string_view::npos && domain.front() != '.' && domain.back() != '.';
+}
 
 std::string binaryPath() {
     return std::string(DOVREL_BUNDLE_PATH) + "/Contents/x86_64-linux/Dovrel.so";
@@ -39,9 +71,8 @@ TEST_F(DovrelBundle, FactoryNamesTheVendor) {
     const auto info = module->factoryInfo();
     ASSERT_TRUE(info.has_value());
     EXPECT_STREQ(info->vendor, "Vanto Music");
-    EXPECT_TRUE(std::regex_match(info->url, std::regex(R"(https://[a-z0-9.-]+\.[a-z]+(/.*)?)"))) << info->url;
-    EXPECT_TRUE(std::regex_match(info->email, std::regex(R"(mailto:[^@\s]+@[a-z0-9.-]+\.[a-z]+)")))
-        << info->email;
+    EXPECT_TRUE(isWebAddress(info->url)) << info->url;
+    EXPECT_TRUE(isMailtoLink(info->email)) << info->email;
     EXPECT_EQ(info->flags, Steinberg::PFactoryInfo::kUnicode);
 }
 
@@ -99,10 +130,10 @@ TEST(DovrelBinary, NeedsOnlyTheSystemRuntime) {
     const auto info = vanto::test::readElfDynamicInfo(binaryPath());
     ASSERT_TRUE(info.has_value());
     ASSERT_FALSE(info->neededLibraries.empty());
-    const std::regex allowed(
-        R"(lib(c|m|stdc\+\+|gcc_s|pthread|dl|asan|ubsan|tsan)\.so\.\d+|ld-linux-x86-64\.so\.2)");
+    const std::set<std::string> allowed = {"c",  "m",    "stdc++", "gcc_s", "pthread",
+                                           "dl", "asan", "ubsan",  "tsan"};
     for (const std::string& library : info->neededLibraries)
-        EXPECT_TRUE(std::regex_match(library, allowed)) << library;
+        EXPECT_TRUE(isAllowedLibrary(library, allowed)) << library;
 }
 
 } // namespace

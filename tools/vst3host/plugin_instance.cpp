@@ -32,7 +32,7 @@ template <typename Interface> IPtr<Interface> createFromFactory(IPluginFactory& 
 } // namespace
 
 PluginInstance::PluginInstance(std::shared_ptr<Module> module)
-    : module(std::move(module)), hostContext(owned(new HostApplication)) {}
+    : module(std::move(module)), hostContext(std::make_unique<HostApplication>()) {}
 
 std::unique_ptr<PluginInstance> PluginInstance::create(std::shared_ptr<Module> module, const TUID cid,
                                                        std::string& error) {
@@ -42,7 +42,7 @@ std::unique_ptr<PluginInstance> PluginInstance::create(std::shared_ptr<Module> m
         error = "the factory cannot make a component of that class";
         return nullptr;
     }
-    if (instance->componentPart->initialize(instance->hostContext) != kResultOk) {
+    if (instance->componentPart->initialize(instance->hostContext.get()) != kResultOk) {
         error = "the component refused to initialise";
         return nullptr;
     }
@@ -71,7 +71,7 @@ bool PluginInstance::makeController(std::string& error) {
         error = "the factory cannot make the component's controller";
         return false;
     }
-    if (controllerPart->initialize(hostContext) != kResultOk) {
+    if (controllerPart->initialize(hostContext.get()) != kResultOk) {
         controllerPart = nullptr;
         error = "the controller refused to initialise";
         return false;

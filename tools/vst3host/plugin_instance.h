@@ -61,7 +61,8 @@ class PluginInstance {
 
     // Declared first so it is destroyed last: the parts' code lives in the module.
     std::shared_ptr<Module> module;
-    Steinberg::IPtr<Steinberg::Vst::HostApplication> hostContext;
+    // The SDK's host application is not reference counted: it lives exactly as long as the parts.
+    std::unique_ptr<Steinberg::Vst::HostApplication> hostContext;
     Steinberg::IPtr<Steinberg::Vst::IComponent> componentPart;
     Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processorPart;
     Steinberg::IPtr<Steinberg::Vst::IEditController> controllerPart;
