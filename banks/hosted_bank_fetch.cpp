@@ -18,20 +18,6 @@ namespace {
 
 constexpr size_t kPinLength = 64;
 
-// The pin names a cache folder, so it must be nothing but hex digits: a pin holding "/" or ".."
-// would otherwise point the cache anywhere on disk.
-bool isHexPin(const std::string& sha256) {
-    if (sha256.size() != kPinLength)
-        return false;
-    for (char digit : sha256) {
-        bool hex = (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f') ||
-                   (digit >= 'A' && digit <= 'F');
-        if (!hex)
-            return false;
-    }
-    return true;
-}
-
 std::string stagingFolderFor(const std::string& target) {
     std::random_device entropy;
     std::uniform_int_distribution<unsigned> below(0, 999999);
@@ -141,6 +127,18 @@ bool downloadPinnedArchive(const std::string& url, const std::string& sha256,
 
 } // namespace
 
+bool isHostedBankPin(const std::string& sha256) {
+    if (sha256.size() != kPinLength)
+        return false;
+    for (char digit : sha256) {
+        bool hex = (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f') ||
+                   (digit >= 'A' && digit <= 'F');
+        if (!hex)
+            return false;
+    }
+    return true;
+}
+
 std::string hostedBankCacheRoot() {
     std::string dataFolder = userDataFolder();
     if (dataFolder.empty())
@@ -157,7 +155,7 @@ bool fetchHostedBank(const std::string& url, const std::string& sha256, std::str
                      const HostedBankFetchOptions& options) {
     path.clear();
     error.clear();
-    if (!isHexPin(sha256)) {
+    if (!isHostedBankPin(sha256)) {
         error = "a hosted bank must pin a 64-hex sha256";
         return false;
     }
