@@ -1,6 +1,5 @@
 #include "module_lifetime.h"
 
-#include <cstring>
 
 namespace vanto {
 
@@ -16,7 +15,7 @@ bool ModuleLifetime::enter(void* moduleHandle, std::string_view bundlePath) {
     handle = moduleHandle;
     // The path must keep room for its terminating zero.
     pathLength = bundlePath.size() < kBundlePathCapacity ? bundlePath.size() : 0;
-    std::memcpy(path, bundlePath.data(), pathLength);
+    bundlePath.copy(path, pathLength);
     path[pathLength] = '\0';
     if (initModule())
         return true;
@@ -52,7 +51,7 @@ void* ModuleLifetime::moduleHandle() const {
     return handle;
 }
 
-std::string_view ModuleLifetime::bundlePath() const {
+std::string ModuleLifetime::bundlePath() const {
     std::lock_guard lock(mutex);
     return {path, pathLength};
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <string_view>
 
 namespace vanto {
@@ -33,7 +34,7 @@ class ModuleLifetime {
     std::int32_t entryCount() const;
     void* moduleHandle() const;
     // The bundle path recorded at the first entry; empty while the module is not entered.
-    std::string_view bundlePath() const;
+    std::string bundlePath() const;
 
   private:
     void forgetModule();
