@@ -99,6 +99,105 @@ TEST(RateConversionTiming, ImpulseArrivesAfterTheReportedLatency) {
     EXPECT_GE(static_cast<std::size_t>(first - output.left.begin()), impulseAt + 5);
 }
 
+// Renders what the engine should produce when the transparent kernel switches to silence at kernel
+// frame `switchFrame`: an adapter of its own, whose "kernel" passes the staged input through before
+// that frame and outputs zeros from it on.
+std::vector<float> referenceWithSwitchAt(uint64_t switchFrame, const Stereo& input, uint64_t fifoCapacity) {
+    RateAdapter adapter;
+    adapter.configure(HostRate{44100, 1}, fifoCapacity);
+    std::vector<float> output(input.frames());
+    std::vector<float> kernelLeft;
+    std::vector<float> kernelRight;
+    for (std::size_t start = 0; start < input.frames(); start += kBlock) {
+        adapter.trimHistories();
+        EXPECT_TRUE(adapter.appendHostInput(input.left.data() + start, input.right.data() + start, kBlock));
+        const uint64_t staged = adapter.stageKernelInput();
+        kernelLeft.assign(adapter.stagedChannel(0), adapter.stagedChannel(0) + staged);
+        kernelRight.assign(adapter.stagedChannel(1), adapter.stagedChannel(1) + staged);
+        for (uint64_t i = 0; i < staged; ++i) {
+            if (adapter.kernelOutputPosition() + i >= switchFrame) {
+                kernelLeft[i] = 0.0f;
+                kernelRight[i] = 0.0f;
+            }
+        }
+        EXPECT_TRUE(adapter.appendKernelOutput(kernelLeft.data(), kernelRight.data(), staged));
+        adapter.advanceKernelOutput(staged);
+        adapter.finishHostInput(kBlock);
+        float* out[2] = {output.data() + start, nullptr};
+        adapter.renderHostOutput(out, 2, kBlock);
+    }
+    return output;
+}
+
+TEST(RateConversionEvents, AnEventLandsAtTheKernelFrameNearestItsHostTime) {
+    KernelEngine engine;
+    ASSERT_TRUE(engine.setup(44100.0, kBlock));
+    makeKernelTransparent(engine);
+    const std::size_t settleBlocks = settleFrames(44100.0) / kBlock + 1;
+    Stereo input((settleBlocks + 3) * kBlock);
+    std::fill(input.left.begin(), input.left.end(), 0.5f);
+    std::fill(input.right.begin(), input.right.end(), 0.5f);
+
+    Stereo output(input.frames());
+    constexpr int kEventFrame = 300;
+    for (std::size_t block = 0; block * kBlock < input.frames(); ++block) {
+        const std::size_t start = block * kBlock;
+        if (block == settleBlocks) {
+            // "sidechain.audition" 2 (delta) with mix 0: silence from the event on.
+            ASSERT_TRUE(engine.pushParamNormalized(kParamAudition, 1.0, kEventFrame));
+        }
+        renderBlock(engine, input.left.data() + start, input.right.data() + start, 2,
+                    output.left.data() + start, output.right.data() + start, kBlock);
+        ASSERT_FALSE(engine.callbackFailed());
+    }
+    // Host frame 88,876 is kernel time 96,735.18…: the event belongs at kernel frame 96,735.
+    const uint64_t hostTime = settleBlocks * kBlock + kEventFrame;
+    const uint64_t nearest = RateTimeline(HostRate{44100, 1}).kernelFrameNearestHostFrame(hostTime);
+    ASSERT_EQ(nearest, (hostTime * 48000 + 22050) / 44100);
+
+    const auto fromEventBlock = [&](const std::vector<float>& signal) {
+        return std::vector<float>(signal.begin() + static_cast<std::ptrdiff_t>(settleBlocks * kBlock),
+                                  signal.end());
+    };
+    const std::vector<float> rendered = fromEventBlock(output.left);
+    EXPECT_EQ(rendered, fromEventBlock(referenceWithSwitchAt(nearest, input, engine.fifoCapacity())));
+    EXPECT_NE(rendered, fromEventBlock(referenceWithSwitchAt(nearest - 1, input, engine.fifoCapacity())));
+    EXPECT_NE(rendered, fromEventBlock(referenceWithSwitchAt(nearest + 1, input, engine.fifoCapacity())));
+    EXPECT_EQ(rendered.back(), 0.0f);
+}
+
+TEST(RateConversionEvents, AnEventWaitsForTheBlockThatReachesItsKernelTime) {
+    KernelEngine engine;
+    ASSERT_TRUE(engine.setup(44100.0, kBlock));
+    const Stereo silence(kBlock);
+    Stereo output(kBlock);
+    renderBlock(engine, silence.left.data(), silence.right.data(), 2, output.left.data(), output.right.data(),
+                kBlock);
+    // Frame 500 lies within the 16 frames of look-ahead the input interpolator still waits for.
+    ASSERT_TRUE(engine.pushParamNormalized(kParamMaster, 0.5, 500));
+    renderBlock(engine, silence.left.data(), silence.right.data(), 2, output.left.data(), output.right.data(),
+                kBlock);
+    EXPECT_EQ(engine.queuedEventCount(), 1);
+    EXPECT_EQ(engine.paramValue(kParamMaster), 0.9);
+    renderBlock(engine, silence.left.data(), silence.right.data(), 2, output.left.data(), output.right.data(),
+                kBlock);
+    EXPECT_EQ(engine.queuedEventCount(), 0);
+    EXPECT_EQ(engine.paramValue(kParamMaster), 0.5);
+}
+
+TEST(RateConversionEvents, OffsetsBeyondTheBlockAreDropped) {
+    KernelEngine engine;
+    ASSERT_TRUE(engine.setup(44100.0, kBlock));
+    const Stereo silence(kBlock);
+    Stereo output(kBlock);
+    ASSERT_TRUE(engine.pushParamNormalized(kParamMaster, 0.5, kBlock));
+    ASSERT_TRUE(engine.pushParamNormalized(kParamMaster, 0.5, 1 << 30));
+    renderBlock(engine, silence.left.data(), silence.right.data(), 2, output.left.data(), output.right.data(),
+                kBlock);
+    EXPECT_EQ(engine.queuedEventCount(), 0);
+    EXPECT_EQ(engine.paramValue(kParamMaster), 0.9);
+}
+
 TEST(RateConversionChannels, MonoInputFeedsBothKernelChannelsOnlyAtTheKernelRate) {
     struct Case {
         double rate;
