@@ -1,6 +1,5 @@
 #include "module_lifetime.h"
 
-
 namespace vanto {
 
 ModuleLifetime::ModuleLifetime(InitHook initModule, DeinitHook deinitModule)
