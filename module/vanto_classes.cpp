@@ -1,14 +1,19 @@
 #include "vanto_classes.h"
 
+#include "class_records.h"
+#include "processor/vanto_processor.h"
+
 #include <array>
 
 namespace vanto {
 
 namespace {
 
-// One row per class, in listing order: {processorClassInfo, <processor create function>} and then
-// {controllerClassInfo, <controller create function>} (class_records.h) as those classes are linked in.
-constexpr std::array<ClassRegistration, 0> kVantoClasses{};
+// One row per class, in listing order: the processor, then its edit controller
+// ({controllerClassInfo, <controller create function>}) once that class is linked in.
+constexpr std::array<ClassRegistration, 1> kVantoClasses{{
+    {processorClassInfo, VantoProcessor::createInstance},
+}};
 
 } // namespace
 

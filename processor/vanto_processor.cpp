@@ -1,0 +1,187 @@
+#include "processor/vanto_processor.h"
+
+#include "class_ids.h"
+#include "diagnostics/runtime_health_json.h"
+#include "processor/processor_message_ids.h"
+
+#include "pluginterfaces/base/smartpointer.h"
+#include "pluginterfaces/vst/vstspeaker.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace vanto {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+constexpr const char* kPluginId = "music.vanto.dovrel";
+constexpr const char* kPluginVersion = "0.0.0";
+
+uint32_t hostProcessMode(int32 processMode) {
+    switch (processMode) {
+    case kOffline:
+        return kHostProcessOffline;
+    case kPrefetch:
+        return kHostProcessPrefetch;
+    default:
+        return kHostProcessRealtime;
+    }
+}
+
+const char* layoutName(SpeakerArrangement arrangement) {
+    if (arrangement == SpeakerArr::kStereo) {
+        return "stereo";
+    }
+    return arrangement == SpeakerArr::kMono ? "mono" : nullptr;
+}
+
+void addAudioBuses(HostFacts& facts, BusList& buses, const char* prefix, bool isInput) {
+    for (std::size_t index = 0; index < buses.size(); ++index) {
+        const auto* bus = FCast<AudioBus>(buses[index].get());
+        if (bus == nullptr) {
+            continue;
+        }
+        const std::string id = prefix + std::to_string(index);
+        facts.addBus(id.c_str(), isInput, SpeakerArr::getChannelCount(bus->getArrangement()), bus->isActive(),
+                     layoutName(bus->getArrangement()));
+    }
+}
+
+template <std::size_t Size> void copyText(char (&field)[Size], const char (&from)[Size]) {
+    std::memcpy(field, from, Size - 1);
+    field[Size - 1] = '\0';
+}
+
+} // namespace
+
+VantoProcessor::VantoProcessor() {
+    setControllerClass(kControllerUid);
+}
+
+VantoProcessor::~VantoProcessor() = default;
+
+FUnknown* VantoProcessor::createInstance(void* /*context*/) {
+    return static_cast<IAudioProcessor*>(new (std::nothrow) VantoProcessor);
+}
+
+tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) {
+    const tresult result = Component::initialize(context);
+    if (result != kResultOk) {
+        return result;
+    }
+    addAudioInput(STR16("Stereo In"), SpeakerArr::kStereo);
+    addAudioOutput(STR16("Stereo Out"), SpeakerArr::kStereo);
+    for (int output = 0; output < engine.eventOutputCount(); ++output) {
+        addEventOutput(STR16("Event Out"), 1);
+    }
+    return kResultOk;
+}
+
+bool VantoProcessor::setUpEngine(double sampleRate, int32 maxBlockFrames) {
+    if (engine.setup(sampleRate, maxBlockFrames)) {
+        return true;
+    }
+    // The controller shows the reason; the host only learns that the set-up was refused.
+    sendRuntimeDiagnostics(true);
+    return false;
+}
+
+tresult PLUGIN_API VantoProcessor::setActive(TBool state) {
+    if (state && !setUpEngine(processSetup.sampleRate, processSetup.maxSamplesPerBlock)) {
+        return kResultFalse;
+    }
+    const tresult result = Component::setActive(state);
+    if (result != kResultOk) {
+        return result;
+    }
+    refreshHostFacts();
+    return kResultOk;
+}
+
+tresult PLUGIN_API VantoProcessor::setupProcessing(ProcessSetup& setup) {
+    const tresult result = AudioEffect::setupProcessing(setup);
+    if (result != kResultOk) {
+        return result;
+    }
+    if (!setUpEngine(setup.sampleRate, setup.maxSamplesPerBlock)) {
+        return kResultFalse;
+    }
+    refreshHostFacts();
+    return kResultOk;
+}
+
+tresult PLUGIN_API VantoProcessor::canProcessSampleSize(int32 symbolicSampleSize) {
+    return symbolicSampleSize == kSample32 ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API VantoProcessor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
+                                                      SpeakerArrangement* outputs, int32 numOuts) {
+    const bool stereoPair = numIns == 1 && numOuts == 1 && inputs != nullptr && outputs != nullptr &&
+                            inputs[0] == SpeakerArr::kStereo && outputs[0] == SpeakerArr::kStereo;
+    if (!stereoPair) {
+        return kResultFalse;
+    }
+    const tresult result = AudioEffect::setBusArrangements(inputs, numIns, outputs, numOuts);
+    if (result != kResultOk) {
+        return result;
+    }
+    refreshHostFacts();
+    return kResultOk;
+}
+
+uint32 PLUGIN_API VantoProcessor::getLatencySamples() {
+    return static_cast<uint32>(engine.latencySamples());
+}
+
+void VantoProcessor::captureHostFacts(HostFacts& facts) const {
+    facts.sampleRate = processSetup.sampleRate;
+    facts.maxBlockFrames = processSetup.maxSamplesPerBlock;
+    facts.processMode = hostProcessMode(processSetup.processMode);
+    facts.sampleSize = processSetup.symbolicSampleSize == kSample64 ? 64 : 32;
+    facts.latencySamples = engine.latencySamples();
+    facts.tailKind = kHostTailUnreported;
+    facts.tailSamples = 0;
+    facts.internalSampleRate = KernelEngine::kKernelSampleRate;
+    // The SDK keeps its bus lists non-const; reading them changes nothing.
+    auto& self = const_cast<VantoProcessor&>(*this);
+    addAudioBuses(facts, self.audioInputs, "in", true);
+    addAudioBuses(facts, self.audioOutputs, "out", false);
+}
+
+void VantoProcessor::refreshHostFacts() {
+    HostFacts facts;
+    copyText(facts.hostName, hostFacts.hostName);
+    copyText(facts.hostVersion, hostFacts.hostVersion);
+    facts.validatorHost = hostFacts.validatorHost;
+    captureHostFacts(facts);
+    hostFacts = facts;
+    sendBinaryMessage(kMessageHostFacts, &hostFacts, sizeof hostFacts);
+}
+
+void VantoProcessor::sendRuntimeDiagnostics(bool failed) {
+    engine.drainRuntimeDiagnostics();
+    const vanto_runtime_diagnostic_ring ring = engine.diagnostics();
+    const std::string report = writeRuntimeHealthJson(ring, kPluginId, kPluginVersion, engine.hostRate(),
+                                                      engine.maxBlockFrames(), failed);
+    sendBinaryMessage(kMessageRuntimeDiagnostics, report.data(), report.size());
+}
+
+void VantoProcessor::sendBinaryMessage(const char* id, const void* bytes, std::size_t size) {
+    IPtr<IMessage> message = owned(allocateMessage());
+    if (!message) {
+        return;
+    }
+    message->setMessageID(id);
+    IAttributeList* attributes = message->getAttributes();
+    if (attributes == nullptr) {
+        return;
+    }
+    attributes->setBinary(kMessagePayloadAttribute, bytes, static_cast<uint32>(size));
+    sendMessage(message);
+}
+
+} // namespace vanto

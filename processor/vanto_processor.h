@@ -1,0 +1,70 @@
+// The effect's VST 3 audio processor component: a thin host-facing shell around one KernelEngine. It
+// declares one stereo input and one stereo output, validates the host's set-up, hands parameter
+// changes and notes to the engine with their sample offsets, renders each block through it, marks
+// silent channels, reports the engine's latency, saves and restores the component state, loads
+// runtime sample banks on request, and tells its edit controller about host facts and runtime health.
+//
+// Threads: process() runs on the host's audio thread and never allocates, locks or blocks. Everything
+// else runs on the host's other threads, never concurrently with a set-up or activation call.
+#pragma once
+
+#include "sdk/audio_effect.h"
+
+#include "ccmap/cc_map.h"
+#include "diagnostics/host_facts.h"
+#include "engine/kernel_engine.h"
+
+#include "pluginterfaces/vst/ivstmessage.h"
+
+#include <string>
+
+namespace vanto {
+
+class VantoProcessor : public AudioEffect {
+  public:
+    // Names the effect's edit controller as its controller class.
+    VantoProcessor();
+    ~VantoProcessor() override;
+
+    // A new processor with one reference, as its IAudioProcessor interface; null when out of memory.
+    // The factory's context is not used.
+    static Steinberg::FUnknown* createInstance(void* context);
+
+    Steinberg::tresult PLUGIN_API initialize(Steinberg::FUnknown* context) override;
+    Steinberg::tresult PLUGIN_API setActive(Steinberg::TBool state) override;
+    Steinberg::tresult PLUGIN_API setupProcessing(Steinberg::Vst::ProcessSetup& setup) override;
+    Steinberg::tresult PLUGIN_API canProcessSampleSize(Steinberg::int32 symbolicSampleSize) override;
+    Steinberg::tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs,
+                                                     Steinberg::int32 numIns,
+                                                     Steinberg::Vst::SpeakerArrangement* outputs,
+                                                     Steinberg::int32 numOuts) override;
+    Steinberg::uint32 PLUGIN_API getLatencySamples() override;
+    Steinberg::tresult PLUGIN_API process(Steinberg::Vst::ProcessData& data) override;
+    Steinberg::tresult PLUGIN_API getState(Steinberg::IBStream* state) override;
+    Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
+    Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
+
+  private:
+    // Audio thread.
+    void queueParameterChanges(Steinberg::Vst::IParameterChanges* changes);
+    void queueNoteEvents(Steinberg::Vst::IEventList* events);
+
+    // Host facts and runtime health, sent to the controller.
+    void captureHostFacts(HostFacts& facts) const;
+    void refreshHostFacts();
+    void sendRuntimeDiagnostics(bool failed);
+    bool setUpEngine(double sampleRate, Steinberg::int32 maxBlockFrames);
+
+    // Messages from the controller.
+    void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
+    void adoptPresetLoadedMessage(Steinberg::Vst::IMessage& message);
+    void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
+
+    KernelEngine engine;
+    HostFacts hostFacts;
+    CcMap ccMap;
+    bool hasCcMap = false;
+    std::string bankPresetId; // the bank preset the controller selected last; empty after a factory preset
+};
+
+} // namespace vanto

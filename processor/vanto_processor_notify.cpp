@@ -1,0 +1,82 @@
+// Messages from the edit controller.
+#include "processor/vanto_processor.h"
+
+#include "ccmap/cc_map_json_reader.h"
+#include "processor/processor_message_ids.h"
+
+#include <cstring>
+
+namespace vanto {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// The payload of a message; false when it has no attribute list or no readable payload.
+bool readPayload(IMessage& message, const char*& bytes, uint32& size) {
+    IAttributeList* attributes = message.getAttributes();
+    const void* data = nullptr;
+    if (attributes == nullptr || attributes->getBinary(kMessagePayloadAttribute, data, size) != kResultOk ||
+        data == nullptr) {
+        return false;
+    }
+    bytes = static_cast<const char*>(data);
+    return true;
+}
+
+bool isMessage(const char* id, const char* expected) {
+    return std::strcmp(id, expected) == 0;
+}
+
+} // namespace
+
+tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
+    const char* id = message != nullptr ? message->getMessageID() : nullptr;
+    if (id == nullptr) {
+        return ComponentBase::notify(message);
+    }
+    // Transport polls, feed drains and counter resets concern feeds this effect does not capture.
+    if (isMessage(id, kMessageTransportPoll) || isMessage(id, kMessageFeedDrain) ||
+        isMessage(id, kMessageResetCounters)) {
+        return kResultOk;
+    }
+    if (isMessage(id, kMessagePresetLoaded)) {
+        adoptPresetLoadedMessage(*message);
+        return kResultOk;
+    }
+    if (isMessage(id, kMessageStageResourceSlot)) {
+        return kResultFalse;
+    }
+    if (isMessage(id, kMessageCcMap)) {
+        adoptCcMapMessage(*message);
+        return kResultOk;
+    }
+    // The SDK's own handler reads the attribute list of its text message without checking it.
+    if (message->getAttributes() == nullptr) {
+        return kResultFalse;
+    }
+    return ComponentBase::notify(message);
+}
+
+void VantoProcessor::adoptPresetLoadedMessage(IMessage& message) {
+    const char* bytes = nullptr;
+    uint32 size = 0;
+    if (readPayload(message, bytes, size)) {
+        bankPresetId.assign(bytes, size);
+    } else {
+        bankPresetId.clear();
+    }
+}
+
+void VantoProcessor::adoptCcMapMessage(IMessage& message) {
+    const char* bytes = nullptr;
+    uint32 size = 0;
+    CcMap received;
+    if (readPayload(message, bytes, size) && parseCcMapJson(bytes, size, received)) {
+        ccMap = received;
+        hasCcMap = true;
+    }
+}
+
+} // namespace vanto
