@@ -1,18 +1,10 @@
 #include "diagnostics/transport_fact.h"
 
-#include <cmath>   // isnan
+#include "diagnostics/same_number.h"
+
 #include <cstring> // memcpy
 
 namespace vanto {
-
-namespace {
-
-// NaN never equals itself; a transport that keeps reporting NaN has not changed.
-bool sameNumber(double a, double b) {
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
-
-} // namespace
 
 bool TransportFact::differsFrom(const TransportFact& other) const {
     return source != other.source || playing != other.playing || recording != other.recording ||
