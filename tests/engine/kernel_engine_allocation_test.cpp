@@ -171,10 +171,11 @@ TEST_P(AudioPathAllocation, ProcessBlockAllocatesNothingAfterSetup) {
     constexpr int kBlock = 512;
     KernelEngine engine;
     ASSERT_TRUE(engine.setup(rate, kBlock));
-    const test::Stereo tone = test::sine(440.0, rate, kBlock, 0.5);
-    std::vector<float> left(kBlock);
-    std::vector<float> right(kBlock);
-    std::vector<float> third(kBlock);
+    const test::Stereo tone = test::sine(440.0, rate, kBlock + 1, 0.5);
+    // One frame more than announced, for the block the engine refuses.
+    std::vector<float> left(kBlock + 1);
+    std::vector<float> right(kBlock + 1);
+    std::vector<float> third(kBlock + 1);
     const float* in[2] = {tone.left.data(), tone.right.data()};
     float* out[3] = {left.data(), right.data(), third.data()};
     engine.processBlock(in, 2, out, 3, kBlock);
