@@ -274,6 +274,31 @@ TEST(NonFiniteInput, IsRenderedAsSilenceAndPoisonsNothing) {
     }
 }
 
+TEST(RenderingHelpers, ClearCopyAndCountFrames) {
+    KernelEngine engine;
+    BlockRun run(2, 16);
+    run.pointers[1] = nullptr;
+    KernelEngine::clearOutputs(run.pointers.data(), 2, 16);
+    EXPECT_EQ(run.channels[0], std::vector<float>(16, 0.0f));
+    EXPECT_EQ(run.channels[1], std::vector<float>(16, kUntouched));
+    KernelEngine::clearOutputs(nullptr, 2, 16); // nothing to clear, nothing touched
+
+    std::vector<float> source = {1.0f, 2.0f, 3.0f};
+    std::vector<float> copy(3, 0.0f);
+    KernelEngine::renderChannel(source.data(), copy.data(), 3);
+    EXPECT_EQ(copy, source);
+    KernelEngine::renderChannel(source.data(), source.data(), 3);
+    EXPECT_EQ(copy, source);
+
+    BlockRun instrument(2, 32);
+    engine.renderInstrumentBlock(instrument.pointers.data(), 2, 32);
+    engine.renderInstrumentBlock(instrument.pointers.data(), 2, 8);
+    EXPECT_TRUE(instrument.cleared());
+    EXPECT_EQ(engine.renderedFrames(), 40u);
+    ASSERT_TRUE(engine.setup(48000.0, 64));
+    EXPECT_EQ(engine.renderedFrames(), 0u);
+}
+
 TEST(RealtimeDiagnostics, OverflowRecordLeadsTheDrainedReports) {
     KernelEngine engine;
     ASSERT_TRUE(engine.setup(48000.0, 128));
