@@ -25,9 +25,9 @@ void DiagnosticTransportRing::storeSlot(Slot& slot, const TransportFact& fact) {
     std::memcpy(words, &fact, sizeof words);
     const uint32_t version = slot.version.load(std::memory_order_relaxed);
     slot.version.store(version + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
+    // Each word is released, so a reader that sees any new word also sees the odd version.
     for (uint32_t i = 0; i < kWords; ++i) {
-        slot.words[i].store(words[i], std::memory_order_relaxed);
+        slot.words[i].store(words[i], std::memory_order_release);
     }
     slot.version.store(version + 2, std::memory_order_release);
 }
@@ -38,10 +38,10 @@ bool DiagnosticTransportRing::loadSlot(const Slot& slot, TransportFact& out) {
         return false;
     }
     uint64_t words[kWords];
+    // Acquiring each word keeps the second version read after them.
     for (uint32_t i = 0; i < kWords; ++i) {
-        words[i] = slot.words[i].load(std::memory_order_relaxed);
+        words[i] = slot.words[i].load(std::memory_order_acquire);
     }
-    std::atomic_thread_fence(std::memory_order_acquire);
     if (slot.version.load(std::memory_order_relaxed) != before) {
         return false;
     }
