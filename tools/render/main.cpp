@@ -1,13 +1,18 @@
-// dovrel-render: renders the built-in demo through the effect and writes a 32-bit float WAV file.
+// dovrel-render: renders an audio file, or the built-in demo, through the Dovrel plug-in loaded from
+// its bundle as a host loads it, and writes the result as 32-bit float WAV.
+#include "default_bundle.h"
 #include "demo_signal.h"
-#include "kernel_render.h"
-#include "param_table.h"
+#include "parameter_values.h"
+#include "plugin_render.h"
+#include "progress_bar.h"
+#include "render_options.h"
+#include "text_file.h"
 #include "wav_file.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -15,75 +20,94 @@ namespace {
 constexpr double kDemoRate = 48000;
 constexpr double kDemoSeconds = 10;
 
-struct Options {
-    bool demo = false;
-    std::string preset = "bass-under-kick";
-    std::string output;
-};
-
-void printUsage() {
-    std::fprintf(stderr, "usage: dovrel-render [--preset ID] --demo OUTPUT.wav\n"
-                         "presets:");
-    for (const vanto_factory_preset& preset : VANTO_FACTORY_PRESETS) {
-        std::fprintf(stderr, " %s", preset.id);
-    }
-    std::fprintf(stderr, "\n");
+int fail(const std::string& message) {
+    std::fprintf(stderr, "dovrel-render: %s\n", message.c_str());
+    return 1;
 }
 
-bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--demo") {
-            options.demo = true;
-        } else if (arg == "--preset" && i + 1 < argc) {
-            options.preset = argv[++i];
-        } else if (!arg.empty() && arg[0] != '-' && options.output.empty()) {
-            options.output = arg;
-        } else {
-            error = "unexpected argument: " + arg;
+// The installed bundle when there is one, else the one built next to this tool.
+std::string defaultBundle() {
+    const std::string installed = vanto::installedBundlePath();
+    std::error_code ignored;
+    if (!installed.empty() && std::filesystem::is_directory(installed, ignored)) {
+        return installed;
+    }
+    return DOVREL_BUILD_BUNDLE_DIR;
+}
+
+bool collectValues(const vanto::RenderOptions& options, vanto::NormalizedValues& values, std::string& error) {
+    if (!options.preset.empty() && !vanto::applyFactoryPreset(options.preset, values, error)) {
+        return false;
+    }
+    for (const std::string& setting : options.settings) {
+        if (!vanto::applyPlainSetting(setting, values, error)) {
             return false;
         }
     }
-    if (!options.demo || options.output.empty()) {
-        error = "nothing to render";
-        return false;
-    }
     return true;
+}
+
+bool readInput(const vanto::RenderOptions& options, vanto::StereoBuffer& input, double& rate,
+               std::string& error) {
+    if (options.demo) {
+        input = vanto::makeDemoSignal(kDemoRate, kDemoSeconds);
+        rate = kDemoRate;
+        return true;
+    }
+    return vanto::readAudioFile(options.input, input, rate, error);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    vanto::RenderOptions options;
     std::string error;
-    if (!parseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "dovrel-render: %s\n", error.c_str());
-        printUsage();
+    if (!vanto::parseRenderOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "dovrel-render: %s (see --help)\n", error.c_str());
         return 2;
     }
-    const vanto_factory_preset* preset = vanto_factory_preset_find(options.preset.c_str());
-    if (preset == nullptr) {
-        std::fprintf(stderr, "dovrel-render: unknown preset \"%s\"\n", options.preset.c_str());
-        printUsage();
-        return 2;
+    if (options.help) {
+        vanto::printRenderUsage(stdout);
+        return 0;
+    }
+    vanto::NormalizedValues values;
+    vanto::StereoBuffer input;
+    double rate = 0;
+    std::string stateIn;
+    if (!collectValues(options, values, error) || !readInput(options, input, rate, error) ||
+        (!options.stateIn.empty() && !vanto::readTextFile(options.stateIn, stateIn, error))) {
+        return fail(error);
     }
 
-    const vanto::StereoBuffer input = vanto::makeDemoSignal(kDemoRate, kDemoSeconds);
-    vanto::StereoBuffer output(input.frames());
-    vanto::KernelRender kernel;
+    const std::string bundle = options.bundle.empty() ? defaultBundle() : options.bundle;
+    std::unique_ptr<vanto::PluginRender> plugin = vanto::PluginRender::load(bundle, error);
+    if (!plugin || (!options.stateIn.empty() && !plugin->restoreState(stateIn, error)) ||
+        !plugin->start(rate, options.blockFrames, error)) {
+        return fail(error);
+    }
+
+    vanto::StereoBuffer output;
     const auto started = std::chrono::steady_clock::now();
-    if (!kernel.valid() || !kernel.applyNormalized(preset->values) ||
-        !kernel.render(input, output, 0, input.frames())) {
-        std::fprintf(stderr, "dovrel-render: the effect refused to render\n");
-        return 1;
+    {
+        vanto::ProgressBar progress(input.frames() + plugin->latency());
+        if (!plugin->render(
+                input, values, output, [&](uint64_t done) { progress.update(done); }, error)) {
+            return fail(error);
+        }
     }
-    const double cpuSeconds =
+    const double renderSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (!vanto::writeFloatWav(options.output, output, kDemoRate, error)) {
-        std::fprintf(stderr, "dovrel-render: %s\n", error.c_str());
-        return 1;
+
+    std::string stateOut;
+    if (!options.stateOut.empty() && !plugin->saveState(stateOut, error)) {
+        return fail(error);
     }
-    std::printf("rendered %.1f s of the demo with \"%s\" to %s (%.0fx realtime)\n", kDemoSeconds,
-                preset->name, options.output.c_str(), kDemoSeconds / std::max(cpuSeconds, 1e-9));
+    if (!vanto::writeFloatWav(options.output, output, rate, error) ||
+        (!options.stateOut.empty() && !vanto::writeTextFile(options.stateOut, stateOut, error))) {
+        return fail(error);
+    }
+    const double audioSeconds = static_cast<double>(input.frames()) / rate;
+    std::printf("rendered %.2f s at %.0f Hz through %s to %s: %.1fx realtime\n", audioSeconds, rate,
+                bundle.c_str(), options.output.c_str(), audioSeconds / std::max(renderSeconds, 1e-9));
     return 0;
 }

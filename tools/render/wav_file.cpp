@@ -20,15 +20,23 @@ bool readAudioFile(const std::string& path, StereoBuffer& audio, double& sampleR
         error = "cannot read " + path + ": no audio channels";
         return false;
     }
-    std::vector<float> interleaved(static_cast<std::size_t>(info.frames) * info.channels);
-    const sf_count_t got = sf_readf_float(file, interleaved.data(), info.frames);
-    sf_close(file);
-    audio = StereoBuffer(static_cast<std::size_t>(got));
-    for (sf_count_t i = 0; i < got; ++i) {
-        const float* frame = interleaved.data() + i * info.channels;
-        audio.left[i] = frame[0];
-        audio.right[i] = info.channels > 1 ? frame[1] : frame[0];
+    // Read in pieces rather than trusting the header's frame count, which a damaged file may inflate.
+    constexpr sf_count_t kPieceFrames = 65536;
+    std::vector<float> interleaved(static_cast<std::size_t>(kPieceFrames) *
+                                   static_cast<std::size_t>(info.channels));
+    audio = StereoBuffer();
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file, interleaved.data(), kPieceFrames);
+        for (sf_count_t i = 0; i < got; ++i) {
+            const float* frame = interleaved.data() + i * info.channels;
+            audio.left.push_back(frame[0]);
+            audio.right.push_back(info.channels > 1 ? frame[1] : frame[0]);
+        }
+        if (got < kPieceFrames) {
+            break;
+        }
     }
+    sf_close(file);
     sampleRate = info.samplerate;
     return true;
 }

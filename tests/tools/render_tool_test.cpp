@@ -1,0 +1,191 @@
+// dovrel-render run as a user runs it: a separate process, given files, leaving files and one line
+// per refusal.
+#include "banks/temp_folder.h"
+#include "demo_signal.h"
+#include "wav_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+using vanto::StereoBuffer;
+using vanto::fixtures::TempFolder;
+
+struct RunResult {
+    int exitCode = -1;
+    std::string standardError;
+};
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+// Runs the tool on the bundle of this build with `arguments`, shell-quoted by the caller.
+RunResult runTool(const TempFolder& folder, const std::string& arguments) {
+    const std::string errors = folder.at("stderr.txt");
+    const std::string command = quoted(DOVREL_RENDER_PATH) + " --bundle " + quoted(DOVREL_BUNDLE_PATH) + " " +
+                                arguments + " >/dev/null 2>" + quoted(errors);
+    RunResult result;
+    const int status = std::system(command.c_str());
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream file(errors);
+    result.standardError.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return result;
+}
+
+StereoBuffer clickAt(std::size_t frames, std::size_t click) {
+    StereoBuffer audio(frames);
+    audio.left[click] = 0.5f;
+    audio.right[click] = -0.5f;
+    return audio;
+}
+
+std::size_t loudestFrame(const std::vector<float>& samples) {
+    const auto loudest = std::max_element(samples.begin(), samples.end(),
+                                          [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+    return static_cast<std::size_t>(loudest - samples.begin());
+}
+
+// Where the energy of a band-limited click sits, to a fraction of a frame.
+double energyCentre(const std::vector<float>& samples, std::size_t around) {
+    double weighted = 0;
+    double energy = 0;
+    for (std::size_t i = around - 64; i <= around + 64; ++i) {
+        const double power = double(samples[i]) * samples[i];
+        weighted += power * static_cast<double>(i);
+        energy += power;
+    }
+    return weighted / energy;
+}
+
+// The plug-in's rate converter delays by 16 + 20 * rate / 48000 frames and reports that rounded up,
+// so the tool's output leads the input by the fraction it rounded up by.
+double reportedLatencyLead(double rate) {
+    if (rate == 48000) {
+        return 0;
+    }
+    const double delay = 16 + 20 * rate / 48000;
+    return std::ceil(delay) - delay;
+}
+
+void writeInput(const std::string& path, const StereoBuffer& audio, double rate) {
+    std::string error;
+    ASSERT_TRUE(vanto::writeFloatWav(path, audio, rate, error)) << error;
+}
+
+// Mix 0 and output 1 pass the input through, so what comes out must line up with what went in.
+const std::string kPassThrough = "--set mix.amount=0 --set master.level=1";
+
+class RenderToolAtRate : public ::testing::TestWithParam<double> {};
+
+TEST_P(RenderToolAtRate, KeepsTheInputsLengthRateAndTiming) {
+    const double rate = GetParam();
+    TempFolder folder;
+    const std::size_t frames = 30011;
+    const std::size_t click = 12345;
+    writeInput(folder.at("in.wav"), clickAt(frames, click), rate);
+
+    const RunResult run = runTool(folder, kPassThrough + " --block 500 " + quoted(folder.at("in.wav")) + " " +
+                                              quoted(folder.at("out.wav")));
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    StereoBuffer output;
+    double outputRate = 0;
+    std::string error;
+    ASSERT_TRUE(vanto::readAudioFile(folder.at("out.wav"), output, outputRate, error)) << error;
+    EXPECT_EQ(outputRate, rate);
+    EXPECT_EQ(output.frames(), frames);
+    const double lead = reportedLatencyLead(rate);
+    EXPECT_NEAR(energyCentre(output.left, click), static_cast<double>(click) - lead, 0.1);
+    EXPECT_NEAR(energyCentre(output.right, click), static_cast<double>(click) - lead, 0.1);
+    // Where the delay is a whole number of frames the click lands on its own frame.
+    const std::size_t expectedPeak = lead > 0.5 ? click - 1 : click;
+    EXPECT_EQ(loudestFrame(output.left), expectedPeak);
+    EXPECT_EQ(loudestFrame(output.right), expectedPeak);
+    EXPECT_LT(output.right[expectedPeak], 0.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, RenderToolAtRate, ::testing::Values(48000.0, 44100.0, 96000.0, 22050.0));
+
+TEST(RenderTool, RendersTheDemoForTenSecondsAtFortyEightKilohertz) {
+    TempFolder folder;
+    const RunResult run = runTool(folder, "--preset bass-under-kick --demo " + quoted(folder.at("demo.wav")));
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    StereoBuffer output;
+    double rate = 0;
+    std::string error;
+    ASSERT_TRUE(vanto::readAudioFile(folder.at("demo.wav"), output, rate, error)) << error;
+    EXPECT_EQ(rate, 48000.0);
+    EXPECT_EQ(output.frames(), 480000u);
+    EXPECT_GT(*std::max_element(output.left.begin(), output.left.end()), 0.1f);
+}
+
+TEST(RenderTool, ASavedStateRendersLikeTheSettingsThatMadeIt) {
+    TempFolder folder;
+    writeInput(folder.at("in.wav"), vanto::makeDemoSignal(44100, 1.0), 44100);
+    const std::string in = quoted(folder.at("in.wav"));
+    ASSERT_EQ(runTool(folder, "--preset vocal-sit --set glue.ratio=6.5 --state-out " +
+                                  quoted(folder.at("state.json")) + " " + in + " " +
+                                  quoted(folder.at("a.wav")))
+                  .exitCode,
+              0);
+    ASSERT_EQ(runTool(folder, "--state-in " + quoted(folder.at("state.json")) + " " + in + " " +
+                                  quoted(folder.at("b.wav")))
+                  .exitCode,
+              0);
+    ASSERT_EQ(runTool(folder, in + " " + quoted(folder.at("plain.wav"))).exitCode, 0);
+    const auto bytes = vanto::fixtures::fileBytes;
+    EXPECT_EQ(bytes(folder.at("a.wav")), bytes(folder.at("b.wav")));
+    EXPECT_NE(bytes(folder.at("a.wav")), bytes(folder.at("plain.wav")));
+    const auto state = bytes(folder.at("state.json"));
+    EXPECT_NE(std::string(state.begin(), state.end()).find("\"glue.ratio\":6.5,"), std::string::npos);
+}
+
+struct BadRun {
+    const char* what;
+    std::string arguments; // before the output file
+};
+
+TEST(RenderTool, RefusesBadInputWithOneLineAndNoOutput) {
+    TempFolder folder;
+    writeInput(folder.at("in.wav"), clickAt(1000, 10), 48000);
+    writeInput(folder.at("too-fast.wav"), clickAt(1000, 10), 4000001);
+    writeInput(folder.at("too-slow.wav"), clickAt(100, 10), 20);
+    vanto::fixtures::writeFile(folder.at("text.wav"), std::string("not audio at all"));
+    vanto::fixtures::writeFile(folder.at("broken-state.json"), std::string("{\"params\":"));
+    const std::string in = quoted(folder.at("in.wav"));
+    const BadRun runs[] = {
+        {"a missing input", quoted(folder.at("missing.wav"))},
+        {"an input that is no audio", quoted(folder.at("text.wav"))},
+        {"an unknown preset", "--preset no-such-preset " + in},
+        {"an unknown parameter path", "--set glue.nothing=1 " + in},
+        {"a value that is no number", "--set glue.ratio=fast " + in},
+        {"a value out of range", "--set glue.ratio=9 " + in},
+        {"a rate above what the effect runs at", quoted(folder.at("too-fast.wav"))},
+        {"a rate too low for the converter", quoted(folder.at("too-slow.wav"))},
+        {"a block larger than the effect takes", "--block 16385 " + in},
+        {"a state document the effect refuses",
+         "--state-in " + quoted(folder.at("broken-state.json")) + " " + in},
+        {"a missing state document", "--state-in " + quoted(folder.at("none.json")) + " " + in},
+    };
+    for (const BadRun& run : runs) {
+        const std::string output = folder.at("out.wav");
+        const RunResult result = runTool(folder, run.arguments + " " + quoted(output));
+        EXPECT_NE(result.exitCode, 0) << run.what;
+        EXPECT_EQ(std::count(result.standardError.begin(), result.standardError.end(), '\n'), 1)
+            << run.what << ": " << result.standardError;
+        EXPECT_EQ(result.standardError.rfind("dovrel-render: ", 0), 0u)
+            << run.what << ": " << result.standardError;
+        EXPECT_FALSE(std::filesystem::exists(output)) << run.what;
+        EXPECT_FALSE(std::filesystem::exists(output + ".partial")) << run.what;
+    }
+}
+
+} // namespace

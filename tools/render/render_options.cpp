@@ -1,0 +1,101 @@
+#include "render_options.h"
+
+#include "param_table.h"
+
+#include <charconv>
+
+namespace vanto {
+
+namespace {
+
+bool readBlockFrames(const std::string& text, int& frames) {
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, frames);
+    return failure == std::errc() && stop == end && frames > 0;
+}
+
+// The value of an option that takes one; false when the command line ends first.
+bool takeValue(int argc, char** argv, int& index, std::string& value) {
+    if (index + 1 >= argc) {
+        return false;
+    }
+    value = argv[++index];
+    return true;
+}
+
+} // namespace
+
+bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error) {
+    std::vector<std::string> files;
+    for (int index = 1; index < argc; ++index) {
+        const std::string arg = argv[index];
+        std::string value;
+        const bool takesValue = arg == "--preset" || arg == "--set" || arg == "--state-in" ||
+                                arg == "--state-out" || arg == "--block" || arg == "--bundle";
+        if (takesValue && !takeValue(argc, argv, index, value)) {
+            error = arg + " needs a value";
+            return false;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--preset") {
+            options.preset = value;
+        } else if (arg == "--set") {
+            options.settings.push_back(value);
+        } else if (arg == "--state-in") {
+            options.stateIn = value;
+        } else if (arg == "--state-out") {
+            options.stateOut = value;
+        } else if (arg == "--bundle") {
+            options.bundle = value;
+        } else if (arg == "--block") {
+            if (!readBlockFrames(value, options.blockFrames)) {
+                error = "--block needs a positive whole number of frames, got \"" + value + "\"";
+                return false;
+            }
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (options.help) {
+        return true;
+    }
+    const std::size_t expected = options.demo ? 1 : 2;
+    if (files.size() != expected) {
+        error = options.demo ? "--demo takes one OUTPUT.wav" : "expected INPUT.wav and OUTPUT.wav";
+        return false;
+    }
+    options.output = files.back();
+    if (!options.demo) {
+        options.input = files.front();
+    }
+    return true;
+}
+
+void printRenderUsage(std::FILE* to) {
+    std::fprintf(
+        to, "usage: dovrel-render [options] INPUT.wav OUTPUT.wav\n"
+            "       dovrel-render [options] --demo OUTPUT.wav\n"
+            "Renders audio through the Dovrel plug-in as a host does and writes 32-bit float WAV at the\n"
+            "input's rate, as long as the input and aligned with it.\n"
+            "  --preset ID          apply a factory preset\n"
+            "  --set PATH=VALUE     set a parameter to a plain value (after the preset; repeatable)\n"
+            "  --state-in FILE      restore a component state document first\n"
+            "  --state-out FILE     save the component state document after rendering\n"
+            "  --block N            host block size in frames (default 512)\n"
+            "  --bundle PATH        the plug-in bundle (default ~/.vst3/Dovrel.vst3 when installed,\n"
+            "                       else the bundle of the build the tool came from)\n"
+            "  --demo               render the built-in 10 s demo at 48000 Hz\n"
+            "presets:");
+    for (const vanto_factory_preset& preset : VANTO_FACTORY_PRESETS) {
+        std::fprintf(to, " %s", preset.id);
+    }
+    std::fprintf(to, "\n");
+}
+
+} // namespace vanto

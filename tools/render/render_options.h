@@ -1,0 +1,27 @@
+// The render tool's command line.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vanto {
+
+struct RenderOptions {
+    bool help = false;
+    bool demo = false; // render the built-in demo instead of an input file
+    std::string input; // empty with demo
+    std::string output;
+    std::string preset;                // factory preset id; empty: none
+    std::vector<std::string> settings; // "PATH=VALUE", applied after the preset, in order
+    std::string stateIn;               // component state document to restore first
+    std::string stateOut;              // where to save the component state after rendering
+    int blockFrames = 512;             // host block size
+    std::string bundle;                // empty: the default bundle
+};
+
+// False with a message when the command line is malformed or incomplete.
+bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
+void printRenderUsage(std::FILE* to);
+
+} // namespace vanto
