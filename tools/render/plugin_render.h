@@ -40,6 +40,9 @@ class PluginRender {
                 const std::function<void(uint64_t)>& progress, std::string& error);
     bool saveState(std::string& document, std::string& error);
 
+    // The started processor, for callers that drive their own blocks.
+    Steinberg::Vst::IAudioProcessor& audioProcessor() const { return *processor; }
+
   private:
     PluginRender(std::shared_ptr<host::Module> module);
 
