@@ -16,7 +16,6 @@
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
-#include <string>
 
 namespace vanto {
 
@@ -57,14 +56,12 @@ class VantoProcessor : public AudioEffect {
 
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
-    void adoptPresetLoadedMessage(Steinberg::Vst::IMessage& message);
     void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
 
     KernelEngine engine;
     HostFacts hostFacts;
     CcMap ccMap;
     bool hasCcMap = false;
-    std::string bankPresetId; // the bank preset the controller selected last; empty after a factory preset
 };
 
 } // namespace vanto

@@ -36,13 +36,10 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
     if (id == nullptr) {
         return ComponentBase::notify(message);
     }
-    // Transport polls, feed drains and counter resets concern feeds this effect does not capture.
+    // Transport polls, feed drains and counter resets concern feeds this effect does not capture; the
+    // selected bank preset would only be saved with a bank this effect's engine never keeps.
     if (isMessage(id, kMessageTransportPoll) || isMessage(id, kMessageFeedDrain) ||
-        isMessage(id, kMessageResetCounters)) {
-        return kResultOk;
-    }
-    if (isMessage(id, kMessagePresetLoaded)) {
-        adoptPresetLoadedMessage(*message);
+        isMessage(id, kMessageResetCounters) || isMessage(id, kMessagePresetLoaded)) {
         return kResultOk;
     }
     if (isMessage(id, kMessageStageResourceSlot)) {
@@ -57,16 +54,6 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
         return kResultFalse;
     }
     return ComponentBase::notify(message);
-}
-
-void VantoProcessor::adoptPresetLoadedMessage(IMessage& message) {
-    const char* bytes = nullptr;
-    uint32 size = 0;
-    if (readPayload(message, bytes, size)) {
-        bankPresetId.assign(bytes, size);
-    } else {
-        bankPresetId.clear();
-    }
 }
 
 void VantoProcessor::adoptCcMapMessage(IMessage& message) {
