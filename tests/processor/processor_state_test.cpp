@@ -100,8 +100,9 @@ TEST(ProcessorState, ReadsStreamsLongerThanOneReadChunk) {
     ProcessorHarness harness;
     std::string bindings;
     for (int cc = 0; cc < 64; ++cc) {
-        bindings += (cc > 0 ? "," : "") + std::string("{\"cc\":") + std::to_string(cc) +
-                    ",\"path\":\"mix.amount\",\"min\":0.125,\"max\":0.875,\"takeover\":\"pickup\"}";
+        bindings += cc > 0 ? ",{\"cc\":" : "{\"cc\":";
+        bindings += std::to_string(cc);
+        bindings += ",\"path\":\"mix.amount\",\"min\":0.125,\"max\":0.875,\"takeover\":\"pickup\"}";
     }
     const std::string document = "{\"padding\":\"" + std::string(9000, 'x') + "\",\"ccMap\":[" + bindings +
                                  "],\"params\":{\"time.hold\":0.25}}";
