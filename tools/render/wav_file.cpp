@@ -53,6 +53,8 @@ bool writeFloatWav(const std::string& path, const StereoBuffer& audio, double sa
         error = "cannot write " + path + ": " + sf_strerror(nullptr);
         return false;
     }
+    // The PEAK chunk carries the time of writing; without it the same render gives the same bytes.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     std::vector<float> interleaved(audio.frames() * 2);
     for (std::size_t i = 0; i < audio.frames(); ++i) {
         interleaved[2 * i] = audio.left[i];
