@@ -70,9 +70,13 @@ std::string zoneJson(const PackZone& zone) {
 template <typename Item, typename Writer>
 std::string jsonArray(const std::vector<Item>& items, Writer write) {
     std::string out = "[";
-    for (const Item& item : items)
-        out += (out.size() > 1 ? "," : "") + write(item);
-    return out + "]";
+    for (const Item& item : items) {
+        if (out.size() > 1)
+            out += ',';
+        out += write(item);
+    }
+    out += ']';
+    return out;
 }
 
 std::string positioningList(const std::vector<PackInstrument>& instruments, const std::string& list) {
