@@ -1,6 +1,6 @@
 #include "class_records.h"
 
-#include "class_ids.h"
+#include "processor/class_ids.h"
 
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"

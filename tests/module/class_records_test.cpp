@@ -1,4 +1,4 @@
-#include "class_ids.h"
+#include "processor/class_ids.h"
 #include "class_records.h"
 
 #include <gtest/gtest.h>
