@@ -4,6 +4,7 @@
 
 #include "banks/sampler_pad_overrides.h"
 #include "ccmap/cc_map.h"
+#include "diagnostics/diagnostic_feeds.h"
 #include "processor/state_chunk.h"
 
 #include <cstddef>
@@ -17,21 +18,6 @@ enum BridgeDiagnosticKind : uint8_t {
     kBridgeDiagnosticSubscribe = 1,
     kBridgeDiagnosticUnsubscribe = 2,
     kBridgeDiagnosticStimulus = 3,
-};
-
-// Diagnostic feed bits a page may subscribe to.
-enum DiagnosticFeedBit : uint32_t {
-    kFeedHost = 1,
-    kFeedTransport = 2,
-    kFeedMidiIn = 4,
-    kFeedMidiOut = 8,
-    kFeedMeters = 16,
-    kFeedScope = 32,
-    kFeedLifecycle = 64,
-    kFeedCounters = 128,
-    kFeedParams = 256,
-    kFeedPresets = 512,
-    kFeedClock = 1024,
 };
 
 struct BridgeMessage {
@@ -54,7 +40,7 @@ struct BridgeMessage {
     SamplerPadOverrides pads;
     bool hasPads = false;
     BridgeDiagnosticKind diagnosticKind = kBridgeDiagnosticNone;
-    uint32_t feeds = 0;
+    uint32_t feeds = 0; // OR of DiagnosticFeedBit
     double hz = 0.0;
     std::string stimulusKind;
 };

@@ -248,14 +248,17 @@ bool readTopMember(Reader& reader, const std::string& key, StateChunk& out) {
 
 } // namespace
 
+bool parseStateObject(Reader& reader, StateChunk& out) {
+    std::string key;
+    return parseObjectMembers(reader, &key, [&] { return readTopMember(reader, key, out); });
+}
+
 bool parseStateJson(const char* text, std::size_t length, StateChunk& out) {
     if (text == nullptr) {
         return false;
     }
     Reader reader{text, text + length};
-    std::string key;
-    const bool read = parseObjectMembers(reader, &key, [&] { return readTopMember(reader, key, out); });
-    return read && atEndOfInput(reader);
+    return parseStateObject(reader, out) && atEndOfInput(reader);
 }
 
 } // namespace vanto
