@@ -1,0 +1,172 @@
+#include "banks/bank_control.h"
+
+#include "banks/bank_control_reply.h"
+#include "banks/bank_state_json.h"
+#include "banks/folder_picker_json.h"
+#include "kernel/param_table.h"
+
+namespace vanto {
+
+namespace {
+
+constexpr const char* kSourceHosted = "hosted";
+constexpr const char* kSourceEmbedded = "embedded";
+
+// The request travels to the processor as line-separated fields, so a field holding a line feed
+// would shift every field after it.
+bool fitsOneRequestField(const std::string& text) {
+    return text.find('\n') == std::string::npos;
+}
+
+} // namespace
+
+BankControl::BankControl(BankControlHost& host) : host_(host) {}
+
+void BankControl::setHostedBankFetchOptions(const HostedBankFetchOptions& options) {
+    fetchOptions_ = options;
+}
+
+bool BankControl::handleMessage(const BridgeMessage& message) {
+    const std::string& type = message.type;
+    if (type == "vanto.setPadOverrides" && message.hasPads) {
+        // The processor must hold the overrides before the page is told they apply.
+        if (host_.applyPadOverrides(message.pads)) {
+            padOverrides_ = message.pads;
+            sendBankState("setPadOverrides");
+        }
+        return true;
+    }
+    if (type == "vanto.loadBankPreset" && !message.id.empty()) {
+        handleBankPreset(message.id);
+        return true;
+    }
+    if (type == "vanto.loadBank" && !message.source.empty() && message.source != kSourceEmbedded) {
+        handleRuntimeBank(message.source, message.bankPath, message.instrument, message.url, message.sha256);
+        return true;
+    }
+    if (type == "vanto.loadBank" && !message.id.empty()) {
+        handleCompiledBank(message.id);
+        return true;
+    }
+    if (type == "vanto.pickFolder") {
+        handlePickFolder();
+        return true;
+    }
+    if (type == "vanto.getBankState") {
+        sendBankState("query");
+        return true;
+    }
+    return false;
+}
+
+void BankControl::sendBankState(const char* reason, const char* errorCode, const char* requestedId) {
+    std::string json;
+    writeBankStateJson(json, BankStateView{padOverrides_, hasRuntime_, request_, bank_}, reason, errorCode,
+                       requestedId);
+    host_.sendBankJson(json);
+}
+
+void BankControl::adoptRuntimeBankReply(const std::string& text) {
+    std::string outcome;
+    LoadedBankFacts bank;
+    if (!parseRuntimeBankReply(text, outcome, bank))
+        return;
+    if (outcome == "ok") {
+        hasRuntime_ = true;
+        bank_ = std::move(bank);
+        sendBankState("loadBank");
+        return;
+    }
+    std::string requestedId = !request_.instrument.empty() ? request_.instrument : request_.locator;
+    clearRuntimeFacts();
+    sendBankState("loadBank", outcome.c_str(), requestedId.c_str());
+}
+
+void BankControl::adoptRestoredPadOverrides(const SamplerPadOverrides& overrides) {
+    padOverrides_ = overrides;
+}
+
+const SamplerPadOverrides& BankControl::padOverrides() const {
+    return padOverrides_;
+}
+
+void BankControl::clearRuntimeFacts() {
+    hasRuntime_ = false;
+    request_ = BankRequest();
+    bank_ = LoadedBankFacts();
+}
+
+void BankControl::handleRuntimeBank(const std::string& source, const std::string& bankPath,
+                                    const std::string& instrument, const std::string& url,
+                                    const std::string& sha256) {
+    std::string path = bankPath;
+    if (source == kSourceHosted) {
+        // The fetcher's reason stays here: the page only learns which address failed.
+        std::string error;
+        if (!fetchHostedBank(url, sha256, path, error, fetchOptions_)) {
+            sendBankState("loadBank", "bank-fetch-failed", url.c_str());
+            return;
+        }
+    }
+    bool expressible = fitsOneRequestField(source) && fitsOneRequestField(path) &&
+                       fitsOneRequestField(sha256) && fitsOneRequestField(instrument);
+    if (path.empty() || !expressible) {
+        sendBankState("loadBank", "bank-missing", source.c_str());
+        return;
+    }
+    request_ = BankRequest{source, source == kSourceHosted ? url : path, sha256, instrument};
+    host_.requestRuntimeBank(source, path, sha256, instrument);
+}
+
+void BankControl::handleBankPreset(const std::string& id) {
+    const BankControlPreset* found = findPreset(id);
+    if (found == nullptr) {
+        sendBankState("loadBank", "bank-missing", id.c_str());
+        return;
+    }
+    // A re-request below may replace the bank's facts, so work on a copy.
+    const BankControlPreset preset = *found;
+    bool otherInstrument = !preset.instrument.empty() && preset.instrument != bank_.instrumentId;
+    bool reRequested = otherInstrument && !request_.source.empty() && !request_.locator.empty();
+    if (reRequested) {
+        const BankRequest request = request_;
+        handleRuntimeBank(request.source, request.locator, preset.instrument, request.locator,
+                          request.sha256);
+    }
+    applyPresetParams(preset);
+    selectedPresetId_ = preset.id;
+    host_.notePresetSelected(preset.id, preset.name);
+    // After a re-request the processor's reply brings its own state document.
+    if (!reRequested)
+        sendBankState("loadBank");
+}
+
+void BankControl::handlePickFolder() {
+    std::string path;
+    std::string error;
+    bool ok = host_.pickFolder(path, error);
+    std::string json;
+    writeFolderPickedJson(json, ok, path, error);
+    host_.sendBankJson(json);
+}
+
+void BankControl::handleCompiledBank(const std::string& id) {
+    sendBankState("loadBank", "bank-missing", id.c_str());
+}
+
+const BankControlPreset* BankControl::findPreset(const std::string& id) const {
+    for (const BankControlPreset& preset : bank_.presets) {
+        if (preset.id == id)
+            return &preset;
+    }
+    return nullptr;
+}
+
+void BankControl::applyPresetParams(const BankControlPreset& preset) {
+    for (const auto& [path, value] : preset.params) {
+        if (const vanto_param_desc* desc = vanto_param_find(path.c_str()))
+            host_.editParam(desc->id, value);
+    }
+}
+
+} // namespace vanto

@@ -1,0 +1,65 @@
+// The controller's coordinator of sample banks. It answers the editor page's bank messages, asks the
+// processor to load folder and hosted banks, keeps what the processor reports about the loaded bank,
+// applies bank presets to the parameters, forwards pad overrides, and publishes all of it to the page
+// as one "vanto.bankState" document. It reaches the controller only through BankControlHost and runs
+// on the controller's thread; a hosted download blocks that thread until it ends.
+#pragma once
+
+#include "banks/bank_control_facts.h"
+#include "banks/bank_control_host.h"
+#include "banks/hosted_bank_fetch.h"
+#include "banks/sampler_pad_overrides.h"
+#include "controller/bridge_message.h"
+
+#include <string>
+
+namespace vanto {
+
+class BankControl {
+  public:
+    explicit BankControl(BankControlHost& host);
+
+    // Which certificates hosted downloads trust and how large they may be.
+    void setHostedBankFetchOptions(const HostedBankFetchOptions& options);
+
+    // True when the message was a bank message and has been handled; otherwise the controller goes on
+    // with its own dispatch.
+    bool handleMessage(const BridgeMessage& message);
+
+    // Sends the bank state document to the page; `reason` null means "query".
+    void sendBankState(const char* reason = nullptr, const char* errorCode = nullptr,
+                       const char* requestedId = nullptr);
+
+    // Takes in the processor's answer to the last bank request and tells the page.
+    void adoptRuntimeBankReply(const std::string& text);
+
+    // The pad overrides of a restored state (the caller then sends the state with reason "restore").
+    void adoptRestoredPadOverrides(const SamplerPadOverrides& overrides);
+    const SamplerPadOverrides& padOverrides() const;
+
+    // Forgets the loaded bank and the request that led to it.
+    void clearRuntimeFacts();
+
+    // Asks the processor for a folder or hosted bank; a hosted bank is fetched into the cache first.
+    void handleRuntimeBank(const std::string& source, const std::string& bankPath,
+                           const std::string& instrument, const std::string& url, const std::string& sha256);
+    // Applies a preset of the loaded bank, asking for its instrument when another one is loaded.
+    void handleBankPreset(const std::string& id);
+    void handlePickFolder();
+    // A bank compiled into the plug-in; this build has none.
+    void handleCompiledBank(const std::string& id);
+
+  private:
+    const BankControlPreset* findPreset(const std::string& id) const;
+    void applyPresetParams(const BankControlPreset& preset);
+
+    BankControlHost& host_;
+    HostedBankFetchOptions fetchOptions_;
+    bool hasRuntime_ = false;
+    BankRequest request_;
+    LoadedBankFacts bank_;
+    std::string selectedPresetId_;
+    SamplerPadOverrides padOverrides_;
+};
+
+} // namespace vanto
