@@ -2,7 +2,6 @@
 
 #include "banks/bank_files.h"
 #include "banks/https_download.h"
-#include "banks/user_data_folder.h"
 #include "banks/zip_unpack.h"
 #include "encoding/sha256.h"
 
@@ -15,8 +14,6 @@ namespace fs = std::filesystem;
 namespace vanto {
 
 namespace {
-
-constexpr size_t kPinLength = 64;
 
 std::string stagingFolderFor(const std::string& target) {
     std::random_device entropy;
@@ -126,30 +123,6 @@ bool downloadPinnedArchive(const std::string& url, const std::string& sha256,
 }
 
 } // namespace
-
-bool isHostedBankPin(const std::string& sha256) {
-    if (sha256.size() != kPinLength)
-        return false;
-    for (char digit : sha256) {
-        bool hex = (digit >= '0' && digit <= '9') || (digit >= 'a' && digit <= 'f') ||
-                   (digit >= 'A' && digit <= 'F');
-        if (!hex)
-            return false;
-    }
-    return true;
-}
-
-std::string hostedBankCacheRoot() {
-    std::string dataFolder = userDataFolder();
-    if (dataFolder.empty())
-        return std::string();
-    fs::path root = fs::path(dataFolder) / "Vanto" / "banks";
-    std::error_code ec;
-    fs::create_directories(root, ec);
-    if (ec || !fs::is_directory(root, ec))
-        return std::string();
-    return root.string();
-}
 
 bool fetchHostedBank(const std::string& url, const std::string& sha256, std::string& path, std::string& error,
                      const HostedBankFetchOptions& options) {

@@ -2,6 +2,8 @@
 // per-user cache with one folder per digest, then loaded like any folder bank.
 #pragma once
 
+#include "banks/hosted_bank_cache.h"
+
 #include <cstdint>
 #include <string>
 
@@ -15,13 +17,6 @@ struct HostedBankFetchOptions {
     std::string caFile; // trust only these certificates (tests); empty means the system's trust store
     uint64_t maxDownloadBytes = kHostedBankMaxDownloadBytes;
 };
-
-// "<user data folder>/Vanto/banks", created when missing; empty when it cannot be had.
-std::string hostedBankCacheRoot();
-
-// True for 64 hex digits. A pin names a cache folder, so anything else (a "/" or "..") must never be
-// joined to the cache root: check it before building a path from a pin that came from a document.
-bool isHostedBankPin(const std::string& sha256);
 
 // Makes the bank pinned by `sha256` available in the cache and sets `path` to its folder. A digest
 // already cached is used without any network access. Otherwise `url` (https only) is downloaded, its
