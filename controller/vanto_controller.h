@@ -122,7 +122,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     const SamplerPadOverrides& padOverrides() const { return bankControl.padOverrides(); }
     bool cadenceClockRunning() const { return cadenceClock != nullptr; }
 
-    // The current plain value of table parameter `index` (0 for an index outside the table).
+    // The current normalized and plain value of table parameter `index` (0 outside the table).
+    double normalizedValue(uint32_t index) const;
     double currentPlainValue(uint32_t index) const;
 
   private:
@@ -155,13 +156,14 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void setPresetIdentity(const char* id, const char* name);
     void restartIfHandled(Steinberg::int32 flags);
     void restoreCcMapAndPads(const StateChunk& state);
+    // The full state document of the current values, CC map and pad overrides, for the page.
     std::string writeCurrentStateJson() const;
 
-    // Processor messages: allocated, sent and released here.
-    void sendPayloadMessage(const char* id, const void* bytes, std::size_t size, bool requirePayload);
-    bool sendPayloadMessageChecked(const char* id, const std::string& payload);
-    void sendTransportPoll(bool reset);
+    // Processor messages. A payload the message means nothing without is required: when it cannot
+    // be attached, nothing is sent. True when the host accepted the message.
+    bool sendBinaryToProcessor(const char* id, const std::string& payload, bool payloadRequired);
     void sendBareMessage(const char* id);
+    void sendTransportPoll(bool reset);
 
     // notify's handlers, one per processor message.
     void adoptRuntimeDiagnostics(const void* bytes, Steinberg::uint32 size);
@@ -192,7 +194,6 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     DiagnosticLifecycleLog lifecycleLog;
     DiagnosticTransportFeed transportFeed;
     CadenceClock* cadenceClock = nullptr;
-    Steinberg::FUnknown* runLoopSource = nullptr; // the host context, held while initialised
 };
 
 } // namespace vanto

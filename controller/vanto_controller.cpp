@@ -1,0 +1,93 @@
+// The controller's life: creation, initialisation (parameters, program list, host identity, the
+// "created" event and the cadence clock), termination and the interfaces it answers.
+#include "controller/vanto_controller.h"
+
+#include "controller/host_identity.h"
+#include "controller/vanto_parameter.h"
+
+#include "pluginterfaces/base/ustring.h"
+
+#include <new>
+
+namespace vanto {
+
+using Steinberg::FUnknown;
+using Steinberg::kResultOk;
+using Steinberg::tresult;
+using Steinberg::UString128;
+using Steinberg::Vst::ParameterInfo;
+
+VantoController::VantoController() = default;
+
+VantoController::~VantoController() {
+    stopCadenceClock();
+}
+
+FUnknown* VantoController::createInstance(void* /*context*/) {
+    auto* controller = new (std::nothrow) VantoController();
+    if (controller == nullptr) {
+        return nullptr;
+    }
+    return static_cast<Steinberg::Vst::IEditController*>(controller);
+}
+
+tresult PLUGIN_API VantoController::initialize(FUnknown* context) {
+    const tresult result = EditControllerEx1::initialize(context);
+    if (result != kResultOk) {
+        return result;
+    }
+    captureHostIdentity(context);
+    registerParameters();
+    registerFactoryProgramList();
+    refreshPresetState();
+    emitLifecycle(kLifecycleCreated);
+    startCadenceClock();
+    return kResultOk;
+}
+
+tresult PLUGIN_API VantoController::terminate() {
+    emitLifecycle(kLifecycleDestroyed);
+    stopCadenceClock();
+    return EditControllerEx1::terminate();
+}
+
+void VantoController::captureHostIdentity(FUnknown* context) {
+    char name[sizeof(HostFacts::hostName)] = {};
+    if (readHostApplicationName(context, name, sizeof name)) {
+        hostFacts.setHostName(name);
+    }
+}
+
+void VantoController::registerParameters() {
+    for (const vanto_param_desc& row : VANTO_PARAMS) {
+        parameters.addParameter(new VantoParameter(row));
+    }
+}
+
+void VantoController::registerFactoryProgramList() {
+    addUnit(new Steinberg::Vst::Unit(UString128("Root"), Steinberg::Vst::kRootUnitId,
+                                     Steinberg::Vst::kNoParentUnitId, kFactoryProgramListId));
+    auto* list = new Steinberg::Vst::ProgramList(UString128("Factory Presets"), kFactoryProgramListId,
+                                                 Steinberg::Vst::kRootUnitId);
+    for (const vanto_factory_preset& preset : VANTO_FACTORY_PRESETS) {
+        list->addProgram(UString128(preset.name));
+    }
+    addProgramList(list);
+    // Choosing a preset replaces every parameter at once: not something to automate.
+    Steinberg::Vst::Parameter* programChange = list->getParameter();
+    programChange->getInfo().flags &= ~ParameterInfo::kCanAutomate;
+    parameters.addParameter(programChange);
+}
+
+tresult PLUGIN_API VantoController::queryInterface(const Steinberg::TUID iid, void** obj) {
+    QUERY_INTERFACE(iid, obj, Steinberg::Vst::IMidiMapping::iid, Steinberg::Vst::IMidiMapping)
+    QUERY_INTERFACE(iid, obj, Steinberg::Vst::IUnitInfo::iid, Steinberg::Vst::IUnitInfo)
+    return EditControllerEx1::queryInterface(iid, obj);
+}
+
+// The web view editor is not part of this build: hosts get no view and show their generic editor.
+Steinberg::IPlugView* PLUGIN_API VantoController::createView(Steinberg::FIDString /*name*/) {
+    return nullptr;
+}
+
+} // namespace vanto
