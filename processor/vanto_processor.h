@@ -10,14 +10,18 @@
 
 #include "sdk/audio_effect.h"
 
+#include "banks/staged_bank.h"
 #include "ccmap/cc_map.h"
 #include "diagnostics/host_facts.h"
 #include "engine/kernel_engine.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
+#include <string>
 
 namespace vanto {
+
+struct StateChunk;
 
 class VantoProcessor : public AudioEffect {
   public:
@@ -43,6 +47,12 @@ class VantoProcessor : public AudioEffect {
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
 
+    // Loads the sound pack at `path` and offers it to the engine, which keeps no bank: a pack that loads
+    // is refused as too large, so the outcome is never "ok". Each outcome is recorded as a runtime
+    // diagnostic and the health report sent to the controller; `error` gets the reason.
+    RuntimeBankOutcome loadRuntimeBankFromPath(const std::string& path, const std::string& source,
+                                               const std::string& instrument, std::string& error);
+
   private:
     // Audio thread.
     void queueParameterChanges(Steinberg::Vst::IParameterChanges* changes);
@@ -54,8 +64,12 @@ class VantoProcessor : public AudioEffect {
     void sendRuntimeDiagnostics(bool failed);
     bool setUpEngine(double sampleRate, Steinberg::int32 maxBlockFrames);
 
+    // State.
+    void restoreRuntimeBank(const StateChunk& chunk);
+
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
+    void answerRuntimeBankRequest(Steinberg::Vst::IMessage& message);
     void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
 
     KernelEngine engine;

@@ -1,8 +1,10 @@
 // Messages from the edit controller.
 #include "processor/vanto_processor.h"
 
+#include "banks/runtime_bank_reply.h"
 #include "ccmap/cc_map_json_reader.h"
 #include "processor/processor_message_ids.h"
+#include "processor/runtime_bank_request.h"
 
 #include <cstring>
 
@@ -42,6 +44,10 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
         isMessage(id, kMessageResetCounters) || isMessage(id, kMessagePresetLoaded)) {
         return kResultOk;
     }
+    if (isMessage(id, kMessageLoadRuntimeBank)) {
+        answerRuntimeBankRequest(*message);
+        return kResultOk;
+    }
     if (isMessage(id, kMessageStageResourceSlot)) {
         return kResultFalse;
     }
@@ -64,6 +70,21 @@ void VantoProcessor::adoptCcMapMessage(IMessage& message) {
         ccMap = received;
         hasCcMap = true;
     }
+}
+
+// Every readable request gets exactly one reply, sent before this returns, whatever the outcome.
+void VantoProcessor::answerRuntimeBankRequest(IMessage& message) {
+    const char* bytes = nullptr;
+    uint32 size = 0;
+    if (!readPayload(message, bytes, size)) {
+        return;
+    }
+    const RuntimeBankRequest request = parseRuntimeBankRequest(std::string_view(bytes, size));
+    std::string error;
+    const RuntimeBankOutcome outcome =
+        loadRuntimeBankFromPath(request.path, request.source, request.instrument, error);
+    const std::string reply = encodeRuntimeBankReply(runtimeBankOutcomeName(outcome), error, nullptr);
+    sendBinaryMessage(kMessageRuntimeBankResult, reply.data(), reply.size());
 }
 
 } // namespace vanto

@@ -50,6 +50,7 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
         ccMap = chunk.ccMap;
         hasCcMap = true;
     }
+    restoreRuntimeBank(chunk);
     return kResultOk;
 }
 
