@@ -25,6 +25,8 @@ KernelEngine::KernelEngine() {
     for (uint32_t id = 0; id < kParamCount; ++id) {
         params_[id].store(defaultPlain(id), std::memory_order_relaxed);
     }
+    samplerVelocityParams_ = findSamplerVelocityParamIds(VANTO_PARAMS);
+    rebuildSamplerVelocitySensitivity(samplerVelocitySensitivity_, nullptr, nullptr);
     resetProductParameterShadow();
 }
 
@@ -46,6 +48,7 @@ void KernelEngine::resetParams() {
     events_.clear();
     midiOutput_.clear();
     paramsDirty_.store(true);
+    velocityRandomState_.store(kVelocityRandomSeed, std::memory_order_relaxed);
     renderedFrames_ = 0;
     resetRateAdapterState();
     if (kernelHandle_ != 0) {

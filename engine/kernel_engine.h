@@ -13,14 +13,21 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
+#include "banks/sampler_pad_overrides.h"
+#include "banks/staged_bank.h"
 #include "diagnostics/runtime_diagnostic_ring.h"
+#include "engine/bank_recall_outcome.h"
 #include "engine/host_rate.h"
 #include "engine/kernel_event_queue.h"
 #include "engine/midi_output_store.h"
 #include "engine/rate_adapter.h"
 #include "engine/realtime_diagnostic_queue.h"
+#include "engine/sampler_velocity.h"
 
 namespace vanto {
 
@@ -130,6 +137,47 @@ class KernelEngine {
     void renderInstrumentBlock(float* const* out, int channels, int frames);
     uint32_t renderedFrames() const { return renderedFrames_; }
 
+    // --- Sampler pad overrides (state and message threads, apart from the readers noted) ---
+
+    // Publishes an immutable copy of `overrides` and rebuilds the velocity sensitivity from it. False,
+    // with the previous snapshot kept, for more than 256 entries or an entry with an empty mask, an
+    // empty id or an id longer than 160 bytes. An empty list is valid and clears the overrides.
+    bool publishSamplerPadOverrides(const SamplerPadOverrides& overrides);
+    // The published snapshot, or null before the first publication; valid until the next
+    // publication on the publishing thread.
+    const SamplerPadOverrides* samplerPadOverrides() const {
+        return samplerPadOverridesReader_.load(std::memory_order_acquire);
+    }
+    // For a reader on another thread: marks the current snapshot as in use, so that publications keep
+    // it alive until releaseSamplerPadOverrides(). One reader at a time.
+    const SamplerPadOverrides* acquireSamplerPadOverrides();
+    void releaseSamplerPadOverrides();
+    // 0 before the first publication, then counts publications (skipping 0 when it wraps).
+    uint32_t samplerPadOverridesGeneration() const { return samplerPadGeneration_; }
+    // Snapshots replaced but still marked in use by a reader.
+    std::size_t retiredSamplerPadOverrideCount() const { return retiredSamplerPadOverrides_.size(); }
+    // Rebuilds the per-key velocity sensitivity from the overrides and a bank's single-key zones.
+    void refreshSamplerPadVelocitySensitivity(const SamplerPadOverrides* overrides, const StagedBank* bank,
+                                              unsigned /*unused*/);
+    float samplerVelocitySensitivity(int key) const;
+    // The sampler velocity of a note-on; unchanged, as this product's parameters include no velocity
+    // controls. Safe on the audio thread.
+    double resolveSamplerVelocity(int note, double velocity);
+    uint32_t velocityRandomState() const { return velocityRandomState_.load(std::memory_order_relaxed); }
+
+    // --- Sample banks (state and message threads) ---
+
+    // This engine plays no sample bank: every bank is refused and nothing is kept. The caller reports
+    // the refusal.
+    bool publishRuntimeBank(std::shared_ptr<const StagedBank> bank);
+    // The outcome of recalling the bank a restored state names (`hasBankRef` and `bankId` of the
+    // state's bank reference): no bank is available, so a named one is recorded as missing.
+    BankRecallOutcome recallSampleBank(bool hasBankRef, const char* bankId);
+    // Records a refused bank load; nothing for RuntimeBankOutcome::ok.
+    void recordRuntimeBankFailure(RuntimeBankOutcome outcome, const char* message, const char* source);
+    // Records a failed bank recall; nothing for BankRecallOutcome::ok.
+    void recordBankRecallFailure(BankRecallOutcome outcome, const char* bankId);
+
     // --- Diagnostics ---
 
     // Appends a record to the diagnostic ring. Not for the audio thread.
@@ -190,7 +238,17 @@ class KernelEngine {
     uint32_t kernelInputLength_ = 0;
     float* kernelOutput_ = nullptr;
     uint32_t kernelOutputLength_ = 0;
+    // Sampler: the published overrides (shared, immutable), the pointer readers use, snapshots kept
+    // for a reader that still holds one, and the snapshot a reader has marked.
+    std::shared_ptr<const SamplerPadOverrides> samplerPadSnapshot_;
+    std::atomic<const SamplerPadOverrides*> samplerPadOverridesReader_{nullptr};
+    std::vector<std::shared_ptr<const SamplerPadOverrides>> retiredSamplerPadOverrides_;
+    std::atomic<const SamplerPadOverrides*> samplerPadOverridesInUse_{nullptr};
+    uint32_t samplerPadGeneration_ = 0;
+    SamplerVelocitySensitivity samplerVelocitySensitivity_;
+    SamplerVelocityParamIds samplerVelocityParams_;
     uint32_t renderedFrames_ = 0;
+    std::atomic<uint32_t> velocityRandomState_{kVelocityRandomSeed};
 };
 
 } // namespace vanto

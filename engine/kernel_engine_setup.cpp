@@ -84,6 +84,7 @@ bool KernelEngine::setup(double sampleRate, int maxBlockFrames) {
     midiOutput_.clear();
     events_.clear();
     paramsDirty_.store(true);
+    velocityRandomState_.store(kVelocityRandomSeed, std::memory_order_relaxed);
     renderedFrames_ = 0;
 
     initialiseKernelRuntimeOnce();
