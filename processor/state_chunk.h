@@ -1,8 +1,9 @@
-// A component state document after decoding: what a restore hands on to the engine, the CC map and
-// the bank recall. One is built fresh for every restore and dropped afterwards; its texts are
-// fixed-size so that the decoded bank reference needs no further allocation.
+// A component state document after decoding: what a restore hands on to the engine, the CC map, the
+// pad overrides and the bank recall. One is built fresh for every restore and dropped afterwards; its
+// texts are fixed-size so that the decoded bank reference needs no further allocation.
 #pragma once
 
+#include "banks/sampler_pad_overrides.h"
 #include "ccmap/cc_map.h"
 #include "kernel/param_table.h"
 
@@ -49,6 +50,8 @@ struct StateChunk {
     bool hasSamplerAssetFault = false;
     SamplerZoneProgram samplerZoneProgram = kZoneProgramLegacySingleZone;
     bool hasSamplerZoneProgram = false;
+    SamplerPadOverrides padOverrides;
+    bool hasPadOverrides = false; // an accepted "sampler" block (version 1 with a "pads" object) was read
     std::vector<uint8_t> authoredBytes; // opaque authored state, decoded from Base64
     int32_t authoredVersion = 0;
     bool hasAuthoredState = false;

@@ -1,5 +1,6 @@
 #include "processor/state_json_reader.h"
 
+#include "banks/sampler_pad_overrides.h"
 #include "ccmap/cc_map_json_reader.h"
 #include "encoding/base64.h"
 #include "encoding/json_reader.h"
@@ -134,6 +135,43 @@ bool parseAuthoredState(Reader& reader, StateChunk& out) {
     return true;
 }
 
+// Overrides are taken only from a version 1 block with a "pads" object; any other block is read and
+// ignored. A "pads" member given twice counts once, the later one.
+bool parseSamplerExtension(Reader& reader, StateChunk& out) {
+    bool versionOne = false;
+    bool readPads = false;
+    SamplerPadOverrides pads;
+    std::string key;
+    const bool read = parseObjectMembers(reader, &key, [&] {
+        if (key == "v") {
+            double version = 0;
+            if (!parseNumber(reader, &version)) {
+                return false;
+            }
+            versionOne = version == 1.0;
+            return true;
+        }
+        if (key == "pads" && peekChar(reader) == '{') {
+            SamplerPadOverrides fresh;
+            if (!parsePadOverrideMap(reader, fresh)) {
+                return false;
+            }
+            pads = std::move(fresh);
+            readPads = true;
+            return true;
+        }
+        return skipValue(reader, kBlockMemberDepth);
+    });
+    if (!read) {
+        return false;
+    }
+    if (versionOne && readPads) {
+        out.padOverrides = std::move(pads);
+        out.hasPadOverrides = true;
+    }
+    return true;
+}
+
 bool isBankSource(const std::string& source) {
     return source == kBankSourceEmbedded || source == kBankSourceModuleRelative ||
            source == kBankSourceUserFolder || source == kBankSourceHosted;
@@ -236,6 +274,9 @@ bool readTopMember(Reader& reader, const std::string& key, StateChunk& out) {
     }
     if (key == "samplerZoneProgram") {
         return readSamplerZoneProgram(reader, out);
+    }
+    if (key == "sampler" && isObject) {
+        return parseSamplerExtension(reader, out);
     }
     if (key == "authoredState" && isObject) {
         return parseAuthoredState(reader, out);

@@ -1,5 +1,6 @@
 #include "processor/state_json_writer.h"
 
+#include "banks/sampler_pad_overrides.h"
 #include "ccmap/cc_map_json_writer.h"
 #include "encoding/base64.h"
 #include "encoding/json_writer.h"
@@ -36,6 +37,12 @@ void appendZoneProgram(std::string& out, SamplerZoneProgram program) {
     jsonAppendQuoted(out, samplerZoneProgramName(program));
 }
 
+void appendSampler(std::string& out, const SamplerPadOverrides& pads) {
+    out += ",\"sampler\":{\"v\":1,\"pads\":";
+    writeSamplerPadOverridesJson(out, pads);
+    out += '}';
+}
+
 void appendOptionalText(std::string& out, const char* member, const char* text) {
     if (isPresent(text)) {
         out += member;
@@ -68,7 +75,8 @@ void appendAuthored(std::string& out, const AuthoredStateOut& authored) {
 
 std::string writeStateJson(const double* params, int variation, const CcMap* ccMap,
                            SamplerAssetDiagnostic fault, SamplerZoneProgram program,
-                           const BankStateRefOut* bank, const AuthoredStateOut* authored) {
+                           const BankStateRefOut* bank, const AuthoredStateOut* authored,
+                           const SamplerPadOverrides* pads) {
     std::string out;
     out.reserve(kStateReserveBytes);
     appendParams(out, params);
@@ -86,6 +94,9 @@ std::string writeStateJson(const double* params, int variation, const CcMap* ccM
     }
     if (program != kZoneProgramLegacySingleZone) {
         appendZoneProgram(out, program);
+    }
+    if (pads != nullptr && !pads->empty()) {
+        appendSampler(out, *pads);
     }
     if (bank != nullptr && isPresent(bank->id)) {
         appendBank(out, *bank);

@@ -31,9 +31,12 @@ struct AuthoredStateOut {
 
 // `params` holds VANTO_PARAM_COUNT plain values in parameter-id order (a non-finite value is written
 // as null). Leave parts out with variation -1, null pointers, fault 0 and program 0. A bank
-// reference without an id and an authored block without bytes are left out as well.
+// reference without an id, an authored block without bytes and an empty list of pad overrides are
+// left out as well. The pad overrides are written in a "sampler" block between the zone program and
+// the bank reference.
 std::string writeStateJson(const double* params, int variation, const CcMap* ccMap,
                            SamplerAssetDiagnostic fault, SamplerZoneProgram program,
-                           const BankStateRefOut* bank, const AuthoredStateOut* authored);
+                           const BankStateRefOut* bank, const AuthoredStateOut* authored,
+                           const SamplerPadOverrides* pads = nullptr);
 
 } // namespace vanto

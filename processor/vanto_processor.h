@@ -70,6 +70,7 @@ class VantoProcessor : public AudioEffect {
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
     void answerRuntimeBankRequest(Steinberg::Vst::IMessage& message);
+    void adoptPadOverridesMessage(Steinberg::Vst::IMessage& message);
     void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
 
     KernelEngine engine;

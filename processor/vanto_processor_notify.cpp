@@ -2,6 +2,7 @@
 #include "processor/vanto_processor.h"
 
 #include "banks/runtime_bank_reply.h"
+#include "banks/sampler_pad_overrides.h"
 #include "ccmap/cc_map_json_reader.h"
 #include "processor/processor_message_ids.h"
 #include "processor/runtime_bank_request.h"
@@ -48,6 +49,10 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
         answerRuntimeBankRequest(*message);
         return kResultOk;
     }
+    if (isMessage(id, kMessagePadOverrides)) {
+        adoptPadOverridesMessage(*message);
+        return kResultOk;
+    }
     if (isMessage(id, kMessageStageResourceSlot)) {
         return kResultFalse;
     }
@@ -69,6 +74,15 @@ void VantoProcessor::adoptCcMapMessage(IMessage& message) {
     if (readPayload(message, bytes, size) && parseCcMapJson(bytes, size, received)) {
         ccMap = received;
         hasCcMap = true;
+    }
+}
+
+void VantoProcessor::adoptPadOverridesMessage(IMessage& message) {
+    const char* bytes = nullptr;
+    uint32 size = 0;
+    SamplerPadOverrides received;
+    if (readPayload(message, bytes, size) && parseSamplerPadOverridesJson(bytes, size, received)) {
+        engine.publishSamplerPadOverrides(received);
     }
 }
 

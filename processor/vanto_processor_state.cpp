@@ -24,7 +24,7 @@ tresult PLUGIN_API VantoProcessor::getState(IBStream* state) {
     }
     const std::string text =
         writeStateJson(params, engine.variation(), hasCcMap ? &ccMap : nullptr, kSamplerAssetNone,
-                       kZoneProgramLegacySingleZone, nullptr, nullptr);
+                       kZoneProgramLegacySingleZone, nullptr, nullptr, engine.samplerPadOverrides());
     return writeStateStream(*state, text);
 }
 
@@ -50,6 +50,9 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
         ccMap = chunk.ccMap;
         hasCcMap = true;
     }
+    // A state without a sampler block has no overrides, so whatever an earlier state or the editor set
+    // is cleared.
+    engine.publishSamplerPadOverrides(chunk.hasPadOverrides ? chunk.padOverrides : SamplerPadOverrides());
     restoreRuntimeBank(chunk);
     return kResultOk;
 }

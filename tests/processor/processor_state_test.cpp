@@ -52,6 +52,36 @@ TEST(ProcessorState, SaveRestoreSaveGivesTheSameBytes) {
     EXPECT_EQ(restored.saveState(), saved) << "a set-up keeps the restored values";
 }
 
+TEST(ProcessorState, PadOverridesTravelInTheSamplerBlockAndAStateWithoutOneClearsThem) {
+    const std::string pads = "{\"kick\":{\"gain\":0.5,\"muted\":1},\"hat\":{\"filterHz\":8000.5}}";
+    const std::string block = ",\"sampler\":{\"v\":1,\"pads\":" + pads + "}";
+    ProcessorHarness original;
+    makeDistinct(original);
+    ASSERT_EQ(original.notify("vanto.padOverrides", pads), kResultOk);
+    const std::string saved = original.saveState();
+    EXPECT_TRUE(saved.ends_with(",\"ccMap\":" + kCcMap + block + "}")) << saved;
+
+    ProcessorHarness restored;
+    ASSERT_EQ(restored.restoreState(saved), kResultOk);
+    EXPECT_EQ(restored.saveState(), saved);
+
+    // Only a version 1 block with a "pads" object carries overrides; a restore without one clears them.
+    for (const std::string& document :
+         {std::string("{}"), std::string("{\"sampler\":{\"v\":2,\"pads\":") + pads + "}}",
+          std::string("{\"sampler\":{\"pads\":") + pads + "}}", std::string("{\"sampler\":{\"v\":1}}")}) {
+        ASSERT_EQ(restored.restoreState(saved), kResultOk);
+        ASSERT_EQ(restored.restoreState(document), kResultOk) << document;
+        const std::string after = restored.saveState();
+        EXPECT_EQ(after.find("\"sampler\""), std::string::npos) << document;
+        EXPECT_EQ(after, saved.substr(0, saved.size() - block.size() - 1) + "}") << document;
+    }
+    // A refused sampler block refuses the whole state and leaves the overrides as they were.
+    ASSERT_EQ(restored.restoreState(saved), kResultOk);
+    EXPECT_EQ(restored.restoreState("{\"sampler\":{\"v\":1,\"pads\":{\"kick\":{\"gain\":1}}"), kResultFalse);
+    EXPECT_EQ(restored.restoreState("{\"params\":{},\"sampler\":{\"v\":\"1\"}}"), kResultFalse);
+    EXPECT_EQ(restored.saveState(), saved);
+}
+
 TEST(ProcessorState, RefusedDocumentsChangeNothing) {
     ProcessorHarness harness;
     makeDistinct(harness);

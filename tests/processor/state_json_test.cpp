@@ -28,8 +28,18 @@ std::string writeDefaults(int variation = -1, const CcMap* map = nullptr,
                           const BankStateRefOut* bank = nullptr,
                           SamplerAssetDiagnostic fault = kSamplerAssetNone,
                           SamplerZoneProgram program = kZoneProgramLegacySingleZone,
-                          const AuthoredStateOut* authored = nullptr) {
-    return writeStateJson(defaultParams().data(), variation, map, fault, program, bank, authored);
+                          const AuthoredStateOut* authored = nullptr,
+                          const SamplerPadOverrides* pads = nullptr) {
+    return writeStateJson(defaultParams().data(), variation, map, fault, program, bank, authored, pads);
+}
+
+SamplerPadOverride padWith(const std::string& id, uint32_t mask, double gain, double muted) {
+    SamplerPadOverride pad;
+    pad.padId = id;
+    pad.mask = mask;
+    pad.gain = gain;
+    pad.muted = muted;
+    return pad;
 }
 
 // The params member of the default values, as the writer spells it.
@@ -101,6 +111,23 @@ TEST(StateJsonWriter, WritesEachOptionalBlockInItsPlace) {
               kDefaultParams + "}");
 }
 
+TEST(StateJsonWriter, WritesPadOverridesInASamplerBlockBetweenTheZoneProgramAndTheBank) {
+    const SamplerPadOverrides pads = {padWith("kick", kPadGain | kPadMuted, 0.5, 1),
+                                      padWith("snare", kPadGain, 2, 0)};
+    const BankStateRefOut bank{"pack", nullptr, nullptr, "user-folder", nullptr, nullptr, nullptr};
+    EXPECT_EQ(
+        writeDefaults(-1, nullptr, &bank, kSamplerAssetNone, kZoneProgramOneShotDrum, nullptr, &pads),
+        kDefaultParams +
+            ",\"samplerZoneAbi\":\"vanto-dual-stack-sampler/zone-layer/v1\",\"samplerZoneVersion\":1,"
+            "\"samplerZoneProgram\":\"one-shot-drum\",\"sampler\":{\"v\":1,\"pads\":{\"kick\":{\"gain\":0.5,"
+            "\"muted\":1},\"snare\":{\"gain\":2}}},\"bank\":{\"version\":1,\"id\":\"pack\",\"source\":"
+            "\"user-folder\"}}");
+    const SamplerPadOverrides none;
+    EXPECT_EQ(
+        writeDefaults(-1, nullptr, nullptr, kSamplerAssetNone, kZoneProgramLegacySingleZone, nullptr, &none),
+        kDefaultParams + "}");
+}
+
 TEST(StateJsonReader, ReadsBackEverythingTheWriterWrites) {
     auto params = defaultParams();
     params[7] = 0.1 + 0.2; // a value with no short decimal form
@@ -116,8 +143,10 @@ TEST(StateJsonReader, ReadsBackEverythingTheWriterWrites) {
     const BankStateRefOut bank{"pack", "2", "ff00", "user-folder", "warm", "keys", "/p"};
     const unsigned char bytes[] = {1, 2, 3, 4, 5};
     const AuthoredStateOut authored{bytes, sizeof bytes, 3};
+    const SamplerPadOverrides pads = {padWith("kick", kPadGain | kPadMuted, 0.5, 1),
+                                      padWith("hat \"open\"", kPadGain, 0.1 + 0.7, 0)};
     const std::string text = writeStateJson(params.data(), 12, &map, kSamplerAssetCorrupt,
-                                            kZoneProgramKeyZonesPitch, &bank, &authored);
+                                            kZoneProgramKeyZonesPitch, &bank, &authored, &pads);
 
     StateChunk chunk;
     ASSERT_TRUE(parseStateJson(text.data(), text.size(), chunk)) << text;
@@ -132,6 +161,8 @@ TEST(StateJsonReader, ReadsBackEverythingTheWriterWrites) {
     EXPECT_EQ(chunk.samplerAssetFault, kSamplerAssetCorrupt);
     EXPECT_TRUE(chunk.hasSamplerZoneProgram);
     EXPECT_EQ(chunk.samplerZoneProgram, kZoneProgramKeyZonesPitch);
+    EXPECT_TRUE(chunk.hasPadOverrides);
+    EXPECT_EQ(chunk.padOverrides, pads);
     EXPECT_TRUE(chunk.hasAuthoredState);
     EXPECT_EQ(chunk.authoredVersion, 3);
     EXPECT_EQ(chunk.authoredBytes, std::vector<uint8_t>(bytes, bytes + sizeof bytes));
@@ -153,8 +184,9 @@ TEST(StateJsonReader, RefusesEveryTruncationOfAValidDocument) {
     const BankStateRefOut bank{"pack", "2", "ff", "hosted", "warm", "keys", "/p"};
     const unsigned char bytes[] = {9, 8, 7};
     const AuthoredStateOut authored{bytes, sizeof bytes, 1};
+    const SamplerPadOverrides pads = {padWith("kick", kPadGain, 0.5, 0)};
     const std::string text = writeStateJson(defaultParams().data(), 4, &map, kSamplerAssetMissing,
-                                            kZoneProgramOneShotDrum, &bank, &authored);
+                                            kZoneProgramOneShotDrum, &bank, &authored, &pads);
     for (std::size_t length = 0; length < text.size(); ++length) {
         StateChunk chunk;
         EXPECT_FALSE(parseStateJson(text.data(), length, chunk)) << text.substr(0, length);
@@ -175,6 +207,15 @@ std::string nested(int depth, const std::string& inner = "0") {
 
 std::string bankWith(const std::string& members) {
     return "{\"bank\":{" + members + "}}";
+}
+
+std::string samplerWith(const std::string& members) {
+    return "{\"sampler\":{" + members + "}}";
+}
+
+void checkNoPads(const StateChunk& chunk) {
+    EXPECT_FALSE(chunk.hasPadOverrides);
+    EXPECT_TRUE(chunk.padOverrides.empty());
 }
 
 void checkNoBank(const StateChunk& chunk) {
@@ -335,6 +376,41 @@ const ReaderCase kReaderCases[] = {
          EXPECT_FALSE(c.hasBankPresetId);
      }},
     {"a bank that is text", "{\"bank\":\"pack\"}", true, checkNoBank},
+    {"a version 1 sampler block", samplerWith("\"v\":1,\"pads\":{\"kick\":{\"gain\":0.5,\"muted\":1}}"), true,
+     [](const StateChunk& c) {
+         ASSERT_TRUE(c.hasPadOverrides);
+         ASSERT_EQ(c.padOverrides.size(), 1u);
+         EXPECT_EQ(c.padOverrides[0], padWith("kick", kPadGain | kPadMuted, 0.5, 1));
+     }},
+    {"pads before the version", samplerWith("\"pads\":{\"kick\":{\"gain\":0.5}},\"v\":1"), true,
+     [](const StateChunk& c) { EXPECT_TRUE(c.hasPadOverrides); }},
+    {"a version 1 block whose pads are all dropped", samplerWith("\"v\":1,\"pads\":{\"kick\":{\"gain\":9}}"),
+     true,
+     [](const StateChunk& c) {
+         EXPECT_TRUE(c.hasPadOverrides);
+         EXPECT_TRUE(c.padOverrides.empty());
+     }},
+    {"a sampler block of another version", samplerWith("\"v\":2,\"pads\":{\"kick\":{\"gain\":0.5}}"), true,
+     checkNoPads},
+    {"a sampler block of version 1.5", samplerWith("\"v\":1.5,\"pads\":{\"kick\":{\"gain\":0.5}}"), true,
+     checkNoPads},
+    {"a sampler block without a version", samplerWith("\"pads\":{\"kick\":{\"gain\":0.5}}"), true,
+     checkNoPads},
+    {"a later version that is not 1", samplerWith("\"v\":1,\"pads\":{\"kick\":{\"gain\":0.5}},\"v\":3"), true,
+     checkNoPads},
+    {"an empty sampler block", samplerWith(""), true, checkNoPads},
+    {"pads that are a list", samplerWith("\"v\":1,\"pads\":[{\"gain\":0.5}],\"other\":{\"x\":[1]}"), true,
+     checkNoPads},
+    {"a sampler that is a number", "{\"sampler\":1}", true, checkNoPads},
+    {"pads given twice",
+     samplerWith("\"v\":1,\"pads\":{\"kick\":{\"gain\":0.5}},\"pads\":{\"snare\":{\"pan\":1}}"), true,
+     [](const StateChunk& c) {
+         ASSERT_EQ(c.padOverrides.size(), 1u);
+         EXPECT_EQ(c.padOverrides[0].padId, "snare");
+     }},
+    {"a sampler version that is text", samplerWith("\"v\":\"1\",\"pads\":{}"), false},
+    {"malformed pads", samplerWith("\"v\":1,\"pads\":{\"kick\":{\"gain\":0.5}"), false},
+    {"a pad that is no object inside malformed pads", samplerWith("\"v\":1,\"pads\":{\"kick\":[1,}"), false},
     {"a malformed bank block", "{\"bank\":{\"id\":\"a\",}}", false},
     {"unknown members of every kind", "{\"future\":{\"a\":[1,true,null,\"x\"]},\"also\":-0.5e3}", true},
     {"31 nested arrays below the top-level object", "{\"x\":" + nested(31) + "}", true},
