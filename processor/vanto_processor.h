@@ -47,9 +47,9 @@ class VantoProcessor : public AudioEffect {
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
 
-    // Loads the sound pack at `path` and offers it to the engine, which keeps no bank: a pack that loads
-    // is refused as too large, so the outcome is never "ok". Each outcome is recorded as a runtime
-    // diagnostic and the health report sent to the controller; `error` gets the reason.
+    // Loads the sound pack at `path` and offers it to the engine. A pack the engine refuses counts as too
+    // large; this effect's engine refuses every bank. Each failure is recorded as a runtime diagnostic
+    // and the health report sent to the controller; `error` gets the reason.
     RuntimeBankOutcome loadRuntimeBankFromPath(const std::string& path, const std::string& source,
                                                const std::string& instrument, std::string& error);
 

@@ -1,15 +1,15 @@
 // Runtime sample banks: loading one on the controller's request or because a restored state names
 // it, and the recall outcome when a state names a bank that cannot be provided. This effect's engine
-// plays no samples, so no bank ever stays loaded: a pack that loads cleanly is refused as well, and
-// every attempt ends in a diagnostic the controller is told about.
+// plays no samples and refuses every bank, so even a pack that loads cleanly ends in a diagnostic the
+// controller is told about.
 #include "processor/vanto_processor.h"
 
 #include "banks/hosted_bank_cache.h"
 #include "banks/runtime_bank_loader.h"
-#include "diagnostics/bank_diagnostics.h"
 #include "processor/state_chunk.h"
 
 #include <cstring>
+#include <memory>
 
 namespace vanto {
 
@@ -17,8 +17,6 @@ namespace {
 
 // The loader checks no pool size; the engine decides when a bank is offered to it.
 constexpr std::size_t kNoArenaLimit = 0;
-// This build compiles no banks in.
-constexpr uint32_t kCompiledBankCount = 0;
 
 bool namesLoadableBank(const StateChunk& chunk) {
     return chunk.hasBankRef && chunk.hasBankLocator && chunk.bankLocator[0] != '\0' &&
@@ -38,15 +36,6 @@ std::string folderOfStateBank(const StateChunk& chunk) {
     return chunk.bankLocator;
 }
 
-// Bank records are formatted by the diagnostics library into a ring of its own and then handed to the
-// engine's ring, the one every health report is written from.
-void recordInEngine(KernelEngine& engine, const vanto_runtime_diagnostic_ring& formatted) {
-    for (uint32_t index = 0; index < formatted.count; ++index) {
-        const vanto_runtime_diagnostic& record = formatted.entries[index];
-        engine.recordDiagnostic(record.code, record.severity, record.phase, record.message, record.detail);
-    }
-}
-
 } // namespace
 
 RuntimeBankOutcome VantoProcessor::loadRuntimeBankFromPath(const std::string& path, const std::string& source,
@@ -62,13 +51,13 @@ RuntimeBankOutcome VantoProcessor::loadRuntimeBankFromPath(const std::string& pa
     RuntimeBankOutcome outcome = load.outcome;
     error = load.error;
     if (outcome == RuntimeBankOutcome::ok) {
+        if (engine.publishRuntimeBank(std::make_shared<const StagedBank>(std::move(load.bank)))) {
+            return outcome;
+        }
         error = "the engine refused the staged bank (arena capacity)";
         outcome = RuntimeBankOutcome::bankTooLarge;
     }
-    vanto_runtime_diagnostic_ring formatted{};
-    recordRuntimeBankRefusal(formatted, outcome == RuntimeBankOutcome::bankHashMismatch,
-                             runtimeBankOutcomeName(outcome), error.c_str(), source.c_str());
-    recordInEngine(engine, formatted);
+    engine.recordRuntimeBankFailure(outcome, error.c_str(), source.c_str());
     sendRuntimeDiagnostics(false);
     return outcome;
 }
@@ -76,14 +65,17 @@ RuntimeBankOutcome VantoProcessor::loadRuntimeBankFromPath(const std::string& pa
 void VantoProcessor::restoreRuntimeBank(const StateChunk& chunk) {
     if (namesLoadableBank(chunk)) {
         std::string error;
-        loadRuntimeBankFromPath(folderOfStateBank(chunk), chunk.bankSource, chunk.bankInstrument, error);
+        if (loadRuntimeBankFromPath(folderOfStateBank(chunk), chunk.bankSource, chunk.bankInstrument,
+                                    error) == RuntimeBankOutcome::ok) {
+            return;
+        }
+    }
+    // A state that located a bank it could not provide leaves no earlier bank playing in its place.
+    if (chunk.hasBankLocator) {
+        engine.publishRuntimeBank(nullptr);
     }
     // The parameters just restored stay; no other bank takes the named one's place.
-    if (chunk.hasBankRef && chunk.bankId[0] != '\0') {
-        vanto_runtime_diagnostic_ring formatted{};
-        recordBankRecallRefusal(formatted, false, chunk.bankId, kCompiledBankCount);
-        recordInEngine(engine, formatted);
-    }
+    engine.recallSampleBank(chunk.hasBankRef, chunk.bankId);
 }
 
 } // namespace vanto
