@@ -30,11 +30,6 @@ std::unique_ptr<StateChunk> parseState(const std::string& text) {
     return state;
 }
 
-const SamplerPadOverrides& restoredPadOverrides(const StateChunk& /*state*/) {
-    static const SamplerPadOverrides none;
-    return none;
-}
-
 } // namespace
 
 tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) {
@@ -93,7 +88,8 @@ void VantoController::restoreCcMapAndPads(const StateChunk& state) {
     if (state.hasCcMap) {
         adoptCcMap(state.ccMap, true);
     }
-    bankControl.adoptRestoredPadOverrides(restoredPadOverrides(state));
+    // A state without a sampler block means no overrides, not "keep the current ones".
+    bankControl.adoptRestoredPadOverrides(state.hasPadOverrides ? state.padOverrides : SamplerPadOverrides{});
     bankControl.sendBankState("restore");
 }
 
@@ -103,7 +99,7 @@ std::string VantoController::writeCurrentStateJson() const {
         plain[id] = currentPlainValue(id);
     }
     return writeStateJson(plain, -1, ccMapAdopted ? &ccMap : nullptr, kSamplerAssetNone,
-                          kZoneProgramLegacySingleZone, nullptr, nullptr);
+                          kZoneProgramLegacySingleZone, nullptr, nullptr, &padOverrides());
 }
 
 } // namespace vanto

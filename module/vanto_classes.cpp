@@ -1,6 +1,7 @@
 #include "vanto_classes.h"
 
 #include "class_records.h"
+#include "controller/vanto_controller.h"
 #include "processor/vanto_processor.h"
 
 #include <array>
@@ -9,10 +10,10 @@ namespace vanto {
 
 namespace {
 
-// One row per class, in listing order: the processor, then its edit controller
-// ({controllerClassInfo, <controller create function>}) once that class is linked in.
-constexpr std::array<ClassRegistration, 1> kVantoClasses{{
+// One row per class, in listing order: the processor, then its edit controller.
+constexpr std::array<ClassRegistration, 2> kVantoClasses{{
     {processorClassInfo, VantoProcessor::createInstance},
+    {controllerClassInfo, VantoController::createInstance},
 }};
 
 } // namespace

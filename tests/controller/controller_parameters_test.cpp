@@ -1,0 +1,164 @@
+// The parameters, unit and program list a host sees, and program changes, through the built bundle
+// as a host loads it.
+#include "kernel/param_table.h"
+
+#include "module.h"
+#include "plugin_instance.h"
+
+#include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstunits.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Steinberg::FUnknownPtr;
+using Steinberg::kResultOk;
+using Steinberg::Vst::IEditController;
+using Steinberg::Vst::IUnitInfo;
+using Steinberg::Vst::ParameterInfo;
+
+constexpr Steinberg::Vst::ParamID kProgramChange = 0x3F010001;
+
+std::string ascii(const Steinberg::Vst::TChar* text) {
+    char buffer[256] = {};
+    Steinberg::UString(const_cast<Steinberg::Vst::TChar*>(text), 128).toAscii(buffer, sizeof buffer);
+    return buffer;
+}
+
+// List rows step over their entries, toggles have two states, the rest is continuous.
+Steinberg::int32 expectedStepCount(const vanto_param_desc& row) {
+    if (row.kind == VANTO_PARAM_LIST) {
+        return row.listCount > 2 ? row.listCount - 1 : 1;
+    }
+    return row.kind == VANTO_PARAM_TOGGLE ? 1 : 0;
+}
+
+class BundleController : public ::testing::Test {
+  protected:
+    static std::shared_ptr<vanto::host::Module> bundle() {
+        static const std::shared_ptr<vanto::host::Module> loaded = [] {
+            std::string error;
+            auto module = vanto::host::Module::load(DOVREL_BUNDLE_PATH, error);
+            if (!module) {
+                ADD_FAILURE() << error;
+            }
+            return module;
+        }();
+        return loaded;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(bundle(), nullptr);
+        const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
+        ASSERT_TRUE(processorClass.has_value());
+        std::string error;
+        instance = vanto::host::PluginInstance::create(
+            bundle(), reinterpret_cast<const char*>(processorClass->cid.data()), error);
+        ASSERT_NE(instance, nullptr) << error;
+        controller = instance->controller();
+        ASSERT_NE(controller, nullptr);
+    }
+
+    std::unique_ptr<vanto::host::PluginInstance> instance;
+    IEditController* controller = nullptr;
+};
+
+TEST_F(BundleController, FactoryListsTheProcessorThenTheController) {
+    const auto classes = bundle()->classes();
+    ASSERT_EQ(classes.size(), 2u);
+    EXPECT_EQ(classes[0].name, "Dovrel");
+    EXPECT_EQ(classes[1].name, "Dovrel Controller");
+    EXPECT_EQ(classes[1].category, kVstComponentControllerClass);
+    EXPECT_EQ(classes[1].subCategories, "");
+    EXPECT_EQ(classes[1].classFlags, 0u);
+}
+
+TEST_F(BundleController, RegistersEveryTableRowThenTheProgramChange) {
+    ASSERT_EQ(controller->getParameterCount(), static_cast<Steinberg::int32>(VANTO_PARAM_COUNT + 1));
+    for (uint32_t index = 0; index < VANTO_PARAM_COUNT; ++index) {
+        const vanto_param_desc& row = VANTO_PARAMS[index];
+        ParameterInfo info{};
+        ASSERT_EQ(controller->getParameterInfo(static_cast<Steinberg::int32>(index), info), kResultOk);
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(info.id, index);
+        EXPECT_EQ(ascii(info.title), row.title);
+        EXPECT_EQ(ascii(info.shortTitle), row.title);
+        EXPECT_EQ(ascii(info.units), row.units != nullptr ? row.units : "");
+        EXPECT_EQ(info.stepCount, expectedStepCount(row));
+        EXPECT_EQ(info.defaultNormalizedValue, row.defaultNormalized);
+        EXPECT_EQ(info.unitId, 0);
+        EXPECT_EQ(info.flags, ParameterInfo::kCanAutomate);
+        EXPECT_EQ(controller->getParamNormalized(index), row.defaultNormalized);
+    }
+    ParameterInfo program{};
+    ASSERT_EQ(controller->getParameterInfo(VANTO_PARAM_COUNT, program), kResultOk);
+    EXPECT_EQ(program.id, kProgramChange);
+    EXPECT_EQ(ascii(program.title), "Factory Presets");
+    EXPECT_EQ(program.stepCount, 7);
+    EXPECT_EQ(program.flags, ParameterInfo::kIsProgramChange | ParameterInfo::kIsList);
+}
+
+TEST_F(BundleController, ValueTextsAndConversionsAreTheTables) {
+    const vanto_param_desc& ratio = *vanto_param_find("glue.ratio");
+    Steinberg::Vst::String128 text = {};
+    ASSERT_EQ(controller->getParamStringByValue(ratio.id, 1.0, text), kResultOk);
+    EXPECT_EQ(ascii(text), vanto_param_to_text(&ratio, 1.0));
+    EXPECT_EQ(controller->normalizedParamToPlain(ratio.id, 0.5), vanto_param_to_plain(&ratio, 0.5));
+    EXPECT_EQ(controller->plainParamToNormalized(ratio.id, 4.5), vanto_param_normalize(&ratio, 4.5));
+
+    Steinberg::Vst::String128 typed = {};
+    Steinberg::UString(typed, 128).fromAscii("4.5");
+    Steinberg::Vst::ParamValue normalized = -1;
+    ASSERT_EQ(controller->getParamValueByString(ratio.id, typed, normalized), kResultOk);
+    EXPECT_EQ(normalized, vanto_param_normalize(&ratio, 4.5));
+    Steinberg::UString(typed, 128).fromAscii("loud");
+    EXPECT_NE(controller->getParamValueByString(ratio.id, typed, normalized), kResultOk);
+}
+
+TEST_F(BundleController, OffersTheRootUnitWithTheFactoryProgramList) {
+    FUnknownPtr<IUnitInfo> units(controller);
+    ASSERT_TRUE(units);
+    ASSERT_EQ(units->getUnitCount(), 1);
+    Steinberg::Vst::UnitInfo unit{};
+    ASSERT_EQ(units->getUnitInfo(0, unit), kResultOk);
+    EXPECT_EQ(unit.id, 0);
+    EXPECT_EQ(unit.parentUnitId, -1);
+    EXPECT_EQ(ascii(unit.name), "Root");
+    EXPECT_EQ(unit.programListId, static_cast<Steinberg::int32>(kProgramChange));
+
+    ASSERT_EQ(units->getProgramListCount(), 1);
+    Steinberg::Vst::ProgramListInfo list{};
+    ASSERT_EQ(units->getProgramListInfo(0, list), kResultOk);
+    EXPECT_EQ(list.id, static_cast<Steinberg::int32>(kProgramChange));
+    EXPECT_EQ(ascii(list.name), "Factory Presets");
+    ASSERT_EQ(list.programCount, 8);
+    const char* names[] = {"Bass Under Kick", "Bounce",      "Keys In The Gaps", "Sample Room",
+                           "Vocal Sit",       "Pad Breathe", "Tight Modern",     "Barely There"};
+    for (Steinberg::int32 program = 0; program < 8; ++program) {
+        Steinberg::Vst::String128 name = {};
+        ASSERT_EQ(units->getProgramName(list.id, program, name), kResultOk);
+        EXPECT_EQ(ascii(name), names[program]);
+    }
+}
+
+TEST_F(BundleController, AnswersMidiMappingQueriesThroughItsInterface) {
+    FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
+    ASSERT_TRUE(mapping);
+    Steinberg::Vst::ParamID id = 99;
+    // No CC map yet: nothing is mapped.
+    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 7, id), Steinberg::kResultFalse);
+}
+
+TEST_F(BundleController, ProgramChangeAtOneHalfLoadsVocalSit) {
+    ASSERT_EQ(controller->setParamNormalized(kProgramChange, 0.5), kResultOk);
+    const vanto_factory_preset& vocalSit = VANTO_FACTORY_PRESETS[4];
+    ASSERT_STREQ(vocalSit.name, "Vocal Sit");
+    for (uint32_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
+        EXPECT_EQ(controller->getParamNormalized(id), vocalSit.values[id]) << VANTO_PARAMS[id].path;
+    }
+}
+
+} // namespace

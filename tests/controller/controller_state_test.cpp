@@ -1,0 +1,222 @@
+// The controller's three state calls: the component state the host hands over, and the
+// controller's own state in both directions, with their refusals.
+#include "controller_fixture.h"
+
+#include "ccmap/cc_map_json_writer.h"
+#include "processor/processor_message_ids.h"
+
+#include "public.sdk/source/common/memorystream.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vanto::test {
+namespace {
+
+using Steinberg::kResultFalse;
+using Steinberg::kResultOk;
+using Steinberg::MemoryStream;
+
+Steinberg::IPtr<MemoryStream> streamOf(const std::string& text) {
+    auto stream = Steinberg::owned(new MemoryStream());
+    Steinberg::int32 written = 0;
+    stream->write(const_cast<char*>(text.data()), static_cast<Steinberg::int32>(text.size()), &written);
+    stream->seek(0, Steinberg::IBStream::kIBSeekSet, nullptr);
+    return stream;
+}
+
+std::string textOf(MemoryStream& stream) {
+    return std::string(stream.getData(), stream.getSize());
+}
+
+CcMap oneBindingMap() {
+    CcMap map;
+    CcBinding binding;
+    binding.cc = 21;
+    binding.parameter = 26;
+    map.append(binding);
+    return map;
+}
+
+std::string ccMapText() {
+    std::string text;
+    writeCcMapJson(text, oneBindingMap());
+    return text;
+}
+
+TEST(ControllerComponentState, AppliesValuesMapAndRecordsTheRestore) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    const std::string state =
+        R"({"params":{"glue.ratio":8,"mix.amount":0.25,"master.level":null},"ccMap":)" + ccMapText() + "}";
+    ASSERT_EQ(controller->setComponentState(streamOf(state)), kResultOk);
+
+    EXPECT_EQ(controller->getParamNormalized(vanto_param_find("glue.ratio")->id), 1.0);
+    EXPECT_EQ(controller->getParamNormalized(vanto_param_find("mix.amount")->id), 0.25);
+    // A value the document could not express leaves its parameter alone.
+    EXPECT_EQ(controller->getParamNormalized(vanto_param_find("master.level")->id),
+              vanto_param_find("master.level")->defaultNormalized);
+    EXPECT_EQ(controller.pageMessages("vanto.paramChanged").size(), 2u);
+    EXPECT_EQ(controller.processor.withId(kMessageCcMap).size(), 1u);
+    EXPECT_TRUE(controller->hasCcMap());
+    EXPECT_EQ(controller.pageMessages("vanto.ccMapChanged").size(), 1u);
+    EXPECT_EQ(controller.pageMessages("vanto.bankState").size(), 1u);
+    EXPECT_EQ(controller->presetStateView().lastStateBytes, static_cast<int64_t>(state.size()));
+
+    const DiagnosticLifecycleEvent* event = controller->lifecycleView().newest();
+    EXPECT_EQ(event->kind, kLifecycleStateRestored);
+    ASSERT_EQ(event->fieldCount, 2u);
+    EXPECT_EQ(event->fields[0].number, static_cast<double>(state.size()));
+    EXPECT_STREQ(event->fields[1].text, "component");
+}
+
+TEST(ControllerComponentState, RefusedStatesChangeNothing) {
+    const struct {
+        const char* name;
+        std::optional<std::string> text; // none: a null stream
+    } cases[] = {
+        {"null stream", std::nullopt},
+        {"zero bytes", std::string()},
+        {"unparsable", std::string(R"({"params":{"glue.ratio":8},"ccMap":)")},
+        {"trailing bytes", std::string(R"({"params":{"glue.ratio":8}} x)")},
+    };
+    for (const auto& c : cases) {
+        ControllerUnderTest controller;
+        controller.openPage();
+        const uint32_t events = controller->lifecycleView().count();
+        const auto stream = c.text ? streamOf(*c.text) : nullptr;
+        EXPECT_EQ(controller->setComponentState(stream), kResultFalse) << c.name;
+        EXPECT_EQ(controller->getParamNormalized(vanto_param_find("glue.ratio")->id),
+                  vanto_param_find("glue.ratio")->defaultNormalized)
+            << c.name;
+        EXPECT_FALSE(controller->hasCcMap()) << c.name;
+        EXPECT_TRUE(controller.page.empty()) << c.name;
+        EXPECT_EQ(controller->lifecycleView().count(), events) << c.name;
+        EXPECT_EQ(controller->presetStateView().lastStateBytes, -1) << c.name;
+    }
+}
+
+TEST(ControllerOwnState, EmptyControllerWritesAnEmptyObject) {
+    ControllerUnderTest controller;
+    auto stream = Steinberg::owned(new MemoryStream());
+    ASSERT_EQ(controller->getState(stream), kResultOk);
+    EXPECT_EQ(textOf(*stream), "{}");
+    EXPECT_EQ(controller->getState(nullptr), kResultFalse);
+}
+
+TEST(ControllerOwnState, CarriesTheCcMapIntoAnotherController) {
+    ControllerUnderTest saved;
+    saved->adoptCcMap(oneBindingMap(), false);
+    auto stream = Steinberg::owned(new MemoryStream());
+    ASSERT_EQ(saved->getState(stream), kResultOk);
+    EXPECT_EQ(textOf(*stream), "{\"ccMap\":" + ccMapText() + "}");
+
+    ControllerUnderTest restored;
+    restored.openPage();
+    stream->seek(0, Steinberg::IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(restored->setState(stream), kResultOk);
+    EXPECT_TRUE(restored->hasCcMap());
+    EXPECT_EQ(restored->ccMapView(), oneBindingMap());
+    EXPECT_EQ(restored.pageMessages("vanto.ccMapChanged").size(), 1u);
+    EXPECT_EQ(restored.pageMessages("vanto.bankState").size(), 1u);
+}
+
+TEST(ControllerOwnState, IgnoresParameterValuesAndRefusesWhatItCannotRead) {
+    ControllerUnderTest controller;
+    EXPECT_EQ(controller->setState(streamOf(R"({"params":{"glue.ratio":8}})")), kResultOk);
+    EXPECT_EQ(controller->getParamNormalized(vanto_param_find("glue.ratio")->id),
+              vanto_param_find("glue.ratio")->defaultNormalized);
+
+    EXPECT_EQ(controller->setState(nullptr), kResultFalse);
+    EXPECT_EQ(controller->setState(streamOf("{\"ccMap\":")), kResultFalse);
+    EXPECT_FALSE(controller->hasCcMap());
+
+    controller.openPage();
+    EXPECT_EQ(controller->setState(streamOf("")), kResultOk);
+    EXPECT_TRUE(controller.page.empty());
+    EXPECT_TRUE(controller.processor.messages.empty());
+}
+
+TEST(ControllerMidiMapping, ChannelZeroTakesEveryChannelOthersOnlyTheirOwn) {
+    ControllerUnderTest controller;
+    Steinberg::Vst::ParamID id = 0;
+    EXPECT_EQ(controller->getMidiControllerAssignment(0, 0, 20, id), kResultFalse); // no map
+
+    CcMap map;
+    auto bind = [&map](uint8_t cc, uint8_t channel, uint32_t parameter, bool enabled = true) {
+        CcBinding binding;
+        binding.cc = cc;
+        binding.channel = channel;
+        binding.parameter = parameter;
+        binding.enabled = enabled;
+        map.append(binding);
+    };
+    bind(20, 0, 5);
+    bind(21, 3, 6);
+    bind(22, 0, 40);       // no such parameter
+    bind(22, 0, 7);        // so this one answers
+    bind(23, 0, 8, false); // disabled
+    bind(24, 1, 9);
+    bind(24, 0, 10); // channel 1 is taken by the binding above
+    controller->adoptCcMap(map, false);
+
+    const struct {
+        Steinberg::int32 bus;
+        Steinberg::int16 channel;
+        Steinberg::Vst::CtrlNumber cc;
+        bool mapped;
+        Steinberg::Vst::ParamID id;
+    } cases[] = {
+        {0, 0, 20, true, 5},  {0, 15, 20, true, 5}, {0, 2, 21, true, 6},   {0, 1, 21, false, 0},
+        {0, 3, 21, false, 0}, {0, 0, 22, true, 7},  {0, 0, 23, false, 0},  {0, 0, 24, true, 9},
+        {0, 5, 24, true, 10}, {1, 0, 20, false, 0}, {0, 0, 128, false, 0}, {0, 0, 19, false, 0},
+    };
+    for (const auto& c : cases) {
+        Steinberg::Vst::ParamID found = 12345;
+        const auto result = controller->getMidiControllerAssignment(c.bus, c.channel, c.cc, found);
+        EXPECT_EQ(result == kResultOk, c.mapped) << c.bus << "/" << c.channel << "/" << c.cc;
+        if (c.mapped) {
+            EXPECT_EQ(found, c.id) << c.channel << "/" << c.cc;
+        }
+    }
+}
+
+TEST(ControllerHostIdentity, ValidatorKindFollowsTheFirstWordInTheHostName) {
+    const struct {
+        const char* name;
+        ValidatorHost kind;
+    } cases[] = {
+        {"Bitwig Studio", kValidatorNone},
+        {"pluginval", kValidatorPluginval},
+        {"Pluginval 1.0 Validator", kValidatorPluginval},
+        {"auval clap-validator", kValidatorAuval},
+        {"clap-validator", kValidatorClapValidator},
+        {"clap_validator", kValidatorClapValidator},
+        {"VST3 Validator", kValidatorSteinberg},
+        {"my validator", kValidatorSteinberg},
+        {"Vanto Probe", kValidatorVantoProbe},
+        {"vanto-probe validator", kValidatorSteinberg},
+        {"PLUGINVAL", kValidatorNone},
+    };
+    for (const auto& c : cases) {
+        ControllerUnderTest controller(c.name);
+        EXPECT_STREQ(controller->hostFactsView().hostName, c.name);
+        EXPECT_EQ(controller->hostFactsView().validatorHost, c.kind) << c.name;
+    }
+}
+
+TEST(ControllerHostIdentity, LongNamesAreCutAndUnreadableNamesLeaveNoIdentity) {
+    ControllerUnderTest longName(std::string(200, 'h'));
+    EXPECT_EQ(std::string(longName->hostFactsView().hostName), std::string(127, 'h'));
+
+    FakeHost silent("pluginval", false, false);
+    auto controller = Steinberg::owned(new VantoController());
+    ASSERT_EQ(controller->initialize(static_cast<Steinberg::Vst::IHostApplication*>(&silent)), kResultOk);
+    EXPECT_STREQ(controller->hostFactsView().hostName, "");
+    EXPECT_EQ(controller->hostFactsView().validatorHost, kValidatorNone);
+    controller->terminate();
+}
+
+} // namespace
+} // namespace vanto::test
