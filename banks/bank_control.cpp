@@ -90,6 +90,10 @@ const SamplerPadOverrides& BankControl::padOverrides() const {
     return padOverrides_;
 }
 
+const std::string& BankControl::selectedPresetId() const {
+    return selectedPresetId_;
+}
+
 void BankControl::clearRuntimeFacts() {
     hasRuntime_ = false;
     request_ = BankRequest();

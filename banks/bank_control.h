@@ -37,6 +37,9 @@ class BankControl {
     void adoptRestoredPadOverrides(const SamplerPadOverrides& overrides);
     const SamplerPadOverrides& padOverrides() const;
 
+    // The id of the bank preset applied last (empty before the first).
+    const std::string& selectedPresetId() const;
+
     // Forgets the loaded bank and the request that led to it.
     void clearRuntimeFacts();
 

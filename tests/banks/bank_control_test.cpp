@@ -269,6 +269,7 @@ TEST_F(BankControlTest, ABankPresetSetsTheParametersItNames) {
         EXPECT_TRUE(control.handleMessage(presetMessage(c.id)));
         EXPECT_EQ(host.edits, c.edits) << c.id;
         EXPECT_EQ(host.presetsSelected.back(), (std::pair<std::string, std::string>{c.id, c.name}));
+        EXPECT_EQ(control.selectedPresetId(), c.id);
         ASSERT_EQ(host.documents.size(), 1u) << c.id;
         EXPECT_EQ(host.last(), loaded);
     }
@@ -316,6 +317,7 @@ TEST_F(BankControlTest, AFailedReplyNamesTheRequestAndClearsTheBank) {
         control.handleMessage(presetMessage("bright"));
         EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}", errorBlock("bank-missing", "bright")));
     }
+    EXPECT_EQ(control.selectedPresetId(), "");
     EXPECT_TRUE(host.edits.empty());
 }
 
