@@ -12,7 +12,13 @@ namespace {
 using vanto::host::Module;
 
 // The only symbols hosts and test harnesses may find in the module.
-const std::set<std::string> kExportedSymbols = {"GetPluginFactory", "ModuleEntry", "ModuleExit"};
+const std::set<std::string> kExportedSymbols = {"GetPluginFactory",
+                                                "ModuleEntry",
+                                                "ModuleExit",
+                                                "vantoDeliverDiagnosticBridgeMessage",
+                                                "vantoDiagnosticBridgeAbiVersion",
+                                                "vantoInstallDiagnosticBridgeSink",
+                                                "vantoTickDiagnosticCadence"};
 
 // "lib<name>.so.<version>" for one of the names, or the dynamic loader itself.
 bool isAllowedLibrary(std::string_view library, const std::set<std::string>& names) {
