@@ -260,8 +260,8 @@ TEST_F(ProcessorBanks, EachBankRequestGetsExactlyOneReply) {
         {"an unknown instrument", "user-folder\n" + packPath() + "\n\nstrings\nignored",
          "bank-instrument-unknown\nbank fixture-pack has no instrument or kit \"strings\" (known: drums)",
          "user-folder"},
-        {"a request without line feeds", "user-folder", "bank-missing\nno bank folder was named",
-         "user-folder"},
+        {"a request without line feeds", "module-relative", "bank-missing\nno bank folder was named",
+         "module-relative"},
     };
     for (const Case& c : cases) {
         ProcessorHarness harness;
