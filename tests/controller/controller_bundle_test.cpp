@@ -1,5 +1,5 @@
-// The parameters, unit and program list a host sees, and program changes, through the built bundle
-// as a host loads it.
+// The controller as a host meets it through the built bundle: its class record, parameters, unit and
+// program list, program changes and its state streams.
 #include "kernel/param_table.h"
 
 #include "module.h"
@@ -159,6 +159,20 @@ TEST_F(BundleController, ProgramChangeAtOneHalfLoadsVocalSit) {
     for (uint32_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
         EXPECT_EQ(controller->getParamNormalized(id), vocalSit.values[id]) << VANTO_PARAMS[id].path;
     }
+}
+
+TEST_F(BundleController, HostStateCallsReachTheController) {
+    std::vector<char> own;
+    ASSERT_EQ(instance->saveControllerState(own), kResultOk);
+    EXPECT_EQ(std::string(own.begin(), own.end()), "{}");
+    EXPECT_EQ(instance->restoreControllerState({}), kResultOk);
+
+    const std::string state = R"({"params":{"glue.ratio":8}})";
+    ASSERT_EQ(instance->restoreState(std::vector<char>(state.begin(), state.end())), kResultOk);
+    EXPECT_EQ(controller->getParamNormalized(vanto_param_find("glue.ratio")->id), 1.0);
+    EXPECT_EQ(controller->setComponentState(nullptr), Steinberg::kResultFalse);
+    EXPECT_EQ(controller->setState(nullptr), Steinberg::kResultFalse);
+    EXPECT_EQ(controller->getState(nullptr), Steinberg::kResultFalse);
 }
 
 } // namespace

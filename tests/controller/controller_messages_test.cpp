@@ -135,6 +135,66 @@ TEST(ControllerNotify, KnownMessagesWithoutPayloadAreHandledAndIgnored) {
     EXPECT_NE(controller->notify(nullptr), kResultOk);
 }
 
+TEST(ControllerNotify, OnlyRealConfigurationChangesAreLogged) {
+    ControllerUnderTest controller;
+    controller.deliver(kMessageHostFacts, hostFactsBytes(44100.0));
+    const uint32_t afterFirst = controller->lifecycleView().count();
+    controller.deliver(kMessageHostFacts, hostFactsBytes(44100.0));
+    EXPECT_EQ(controller->lifecycleView().count(), afterFirst);
+
+    // The record's own identity texts never count: the controller keeps its own.
+    HostFacts renamed;
+    std::memcpy(&renamed, hostFactsBytes(44100.0).data(), sizeof renamed);
+    std::strcpy(renamed.hostName, "Another Name");
+    controller.deliver(kMessageHostFacts, bytesOf(&renamed, sizeof renamed));
+    EXPECT_EQ(controller->lifecycleView().count(), afterFirst);
+
+    renamed.sampleSize = 64;
+    controller.deliver(kMessageHostFacts, bytesOf(&renamed, sizeof renamed));
+    EXPECT_EQ(controller->lifecycleView().count(), afterFirst + 1);
+    EXPECT_EQ(controller->lifecycleView().newest()->kind, kLifecycleConfigured);
+}
+
+TEST(ControllerNotify, LifecycleReachesOnlyAPageSubscribedToIt) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    controller.deliver(kMessageLifecycle, std::string("activated"));
+    subscribe(controller, R"(["transport"])");
+    controller.deliver(kMessageLifecycle, std::string("deactivated"));
+    EXPECT_TRUE(controller.pageMessages("vanto.lifecycle").empty());
+
+    subscribe(controller, R"(["lifecycle"])");
+    ASSERT_EQ(controller.pageMessages("vanto.lifecycle").size(), 1u); // the replay of all three events
+    EXPECT_NE(controller.page.back().find("\"kind\":\"deactivated\""), std::string::npos);
+    controller.deliver(kMessageLifecycle, std::string("reset"));
+    ASSERT_EQ(controller.pageMessages("vanto.lifecycle").size(), 2u);
+    EXPECT_NE(controller.page.back().find("\"events\":[{\"seq\":4,"), std::string::npos);
+}
+
+TEST(ControllerNotify, TempoChangesAreLoggedFromTheSecondFactOn) {
+    ControllerUnderTest controller;
+    TransportFact fact;
+    fact.hasTempo = true;
+    controller.deliver(kMessageTransport, bytesOf(&fact, sizeof fact));
+    const uint32_t afterFirst = controller->lifecycleView().count();
+    fact.tempo = 121.0;
+    fact.atFrame = 4800;
+    controller.deliver(kMessageTransport, bytesOf(&fact, sizeof fact));
+    ASSERT_EQ(controller->lifecycleView().count(), afterFirst + 1);
+    const DiagnosticLifecycleEvent* event = controller->lifecycleView().newest();
+    EXPECT_EQ(event->kind, kLifecycleTempoChanged);
+    EXPECT_EQ(event->atFrame, 4800);
+    EXPECT_EQ(event->fields[1].number, 120.0);
+}
+
+TEST(ControllerNotify, BankRepliesReachBankControl) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    EXPECT_EQ(controller.deliver(kMessageRuntimeBankResult, std::string("failed\tno such folder")),
+              kResultOk);
+    EXPECT_EQ(controller.pageMessages("vanto.bankState").size(), 1u);
+}
+
 TEST(ControllerCadence, EveryTickPollsTheTransportThenDrainsTheFeeds) {
     ControllerUnderTest controller;
     for (int tick = 0; tick < 3; ++tick) {

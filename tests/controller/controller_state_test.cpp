@@ -138,6 +138,26 @@ TEST(ControllerOwnState, IgnoresParameterValuesAndRefusesWhatItCannotRead) {
     EXPECT_TRUE(controller.processor.messages.empty());
 }
 
+TEST(ControllerOwnState, PadOverridesTravelInTheSamplerBlock) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    const std::string state = R"({"sampler":{"v":1,"pads":{"kick":{"gain":0.5}}}})";
+    ASSERT_EQ(controller->setState(streamOf(state)), kResultOk);
+    ASSERT_EQ(controller->padOverrides().size(), 1u);
+    EXPECT_EQ(controller->padOverrides()[0].padId, "kick");
+    EXPECT_EQ(controller->padOverrides()[0].gain, 0.5);
+
+    auto saved = Steinberg::owned(new MemoryStream());
+    ASSERT_EQ(controller->getState(saved), kResultOk);
+    std::string expected = "{\"sampler\":{\"v\":1,\"pads\":";
+    writeSamplerPadOverridesJson(expected, controller->padOverrides());
+    EXPECT_EQ(textOf(*saved), expected + "}}");
+
+    // A component state without a sampler block clears them.
+    ASSERT_EQ(controller->setComponentState(streamOf(R"({"params":{}})")), kResultOk);
+    EXPECT_TRUE(controller->padOverrides().empty());
+}
+
 TEST(ControllerMidiMapping, ChannelZeroTakesEveryChannelOthersOnlyTheirOwn) {
     ControllerUnderTest controller;
     Steinberg::Vst::ParamID id = 0;
