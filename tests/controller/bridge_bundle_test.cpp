@@ -406,6 +406,8 @@ TEST_F(PageBridge, NotesAreOnlyLogged) {
 }
 
 TEST_F(PageBridge, HelloCarriesEverythingThePageDrawsFrom) {
+    // A refused set-up makes the processor report its health; the accepted one its host facts.
+    EXPECT_NE(instance->setupProcessing(1.0, 256), kResultOk);
     ASSERT_EQ(instance->start(48000, 256), kResultOk);
     send(R"({"type":"vanto.setCcMap","map":[{"cc":74,"path":"glue.ratio"}]})");
     send(R"({"type":"vanto.loadFactoryPreset","id":"vocal-sit"})");
@@ -421,7 +423,7 @@ TEST_F(PageBridge, HelloCarriesEverythingThePageDrawsFrom) {
         << text;
     std::size_t previous = 0;
     for (const char* key :
-         {",\"factoryPresets\":[", ",\"ccMap\":{", ",\"identity\":{", ",\"host\":{",
+         {",\"factoryPresets\":[", ",\"ccMap\":{", ",\"runtimeHealth\":{", ",\"identity\":{", ",\"host\":{",
           ",\"diagnostics\":{\"feeds\":[],\"commands\":[],\"maxFeedHz\":0}", ",\"presetState\":{"}) {
         const std::size_t at = text.find(key);
         ASSERT_NE(at, std::string::npos) << key;
@@ -450,6 +452,7 @@ TEST_F(PageBridge, HelloCarriesEverythingThePageDrawsFrom) {
     EXPECT_EQ(presets->array[4].find("values")->object.size(), VANTO_PARAM_COUNT);
 
     EXPECT_EQ(hello.find("ccMap")->find("bindings")->array.size(), 1u);
+    EXPECT_EQ(hello.find("runtimeHealth")->str("format"), "vanto-runtime-health/v1");
     EXPECT_EQ(hello.find("identity")->str("moduleId"), "music.vanto.dovrel");
     EXPECT_EQ(hello.find("host")->find("sampleRate")->number, 48000.0);
     const JsonValue* presetState = hello.find("presetState");
