@@ -1,10 +1,10 @@
 #include "banks/bank_state_json.h"
 
 #include "banks/split_fields.h"
+#include "encoding/decimal_17g.h"
 #include "encoding/json_writer.h"
 #include "kernel/param_table.h"
 
-#include <charconv>
 #include <cmath>
 
 namespace vanto {
@@ -22,9 +22,7 @@ void appendPresetValue(std::string& out, double value) {
         out += "null";
         return;
     }
-    char text[64];
-    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
-    out.append(text, result.ptr);
+    appendDecimal17g(out, value);
 }
 
 void appendInstrument(std::string& out, const LoadedBankFacts& bank) {

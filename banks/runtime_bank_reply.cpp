@@ -1,6 +1,6 @@
 #include "banks/runtime_bank_reply.h"
 
-#include <charconv>
+#include "encoding/decimal_17g.h"
 
 namespace vanto {
 
@@ -14,13 +14,6 @@ bool isReplySeparator(char byte) {
 void appendField(std::string& out, const std::string& text) {
     for (char byte : text)
         out += isReplySeparator(byte) ? ' ' : byte;
-}
-
-// "%.17g" without depending on the process locale.
-void appendRoundTripNumber(std::string& out, double value) {
-    char text[64];
-    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 17);
-    out.append(text, result.ptr);
 }
 
 void appendFieldLine(std::string& out, const std::string& first, const std::string& second,
@@ -47,7 +40,7 @@ void appendPresetLine(std::string& out, const StagedPreset& preset) {
             out += kReplyParamSeparator;
         appendField(out, preset.params[i].first);
         out += '=';
-        appendRoundTripNumber(out, preset.params[i].second);
+        appendDecimal17g(out, preset.params[i].second);
     }
 }
 
