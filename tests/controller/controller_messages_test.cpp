@@ -3,6 +3,7 @@
 // tick, preset notices).
 #include "controller_fixture.h"
 
+#include "banks/runtime_bank_reply.h"
 #include "ccmap/cc_map_json_writer.h"
 #include "diagnostics/host_facts.h"
 #include "diagnostics/transport_fact.h"
@@ -299,6 +300,59 @@ TEST(ControllerMessages, BankRequestsAndPadOverridesGoToTheProcessor) {
     std::string expected;
     writeSamplerPadOverridesJson(expected, controller->padOverrides());
     EXPECT_EQ(overrides[0].payload, expected);
+}
+
+TEST(ControllerMessages, BankPresetsEditParametersAsTheUserAndBecomeCurrent) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    const std::string load = R"({"type":"vanto.loadBank","source":"user-folder","bankPath":"/banks/kit"})";
+    controller->handleBridgeMessage(load.data(), load.size());
+    StagedBank bank;
+    bank.instrumentId = "drums";
+    bank.instrumentName = "Drums";
+    bank.instrumentKind = "kits";
+    bank.presets.push_back(
+        {"tight", "Tight", "", {{"glue.ratio", 8.0}, {"mix.amount", 0.25}, {"no.such", 1.0}}});
+    controller.deliver(kMessageRuntimeBankResult, encodeRuntimeBankReply("ok", "", &bank));
+    controller.processor.messages.clear();
+    controller.handler.calls.clear();
+    controller.page.clear();
+
+    const std::string select = R"({"type":"vanto.loadBankPreset","id":"tight"})";
+    controller->handleBridgeMessage(select.data(), select.size());
+    const uint32_t ratio = vanto_param_find("glue.ratio")->id;
+    const uint32_t mix = vanto_param_find("mix.amount")->id;
+    EXPECT_EQ(controller->getParamNormalized(ratio), 1.0);
+    EXPECT_EQ(controller->getParamNormalized(mix), 0.25);
+    EXPECT_EQ(
+        controller.handler.calls,
+        (std::vector<std::string>{"begin " + std::to_string(ratio), "perform " + std::to_string(ratio) + " 1",
+                                  "end " + std::to_string(ratio), "begin " + std::to_string(mix),
+                                  "perform " + std::to_string(mix) + " 0.25", "end " + std::to_string(mix)}));
+    EXPECT_EQ(controller.pageMessages("vanto.paramChanged").size(), 2u);
+    EXPECT_STREQ(controller->presetStateView().currentId, "tight");
+    EXPECT_STREQ(controller->presetStateView().currentName, "Tight");
+    const auto loaded = controller.processor.withId(kMessagePresetLoaded);
+    ASSERT_EQ(loaded.size(), 1u);
+    EXPECT_EQ(loaded[0].payload, "tight");
+    const DiagnosticLifecycleEvent* event = controller->lifecycleView().newest();
+    ASSERT_EQ(event->kind, kLifecyclePresetLoaded);
+    ASSERT_EQ(event->fieldCount, 3u);
+    EXPECT_STREQ(event->fields[2].text, "bank");
+    // A bank preset is no factory baseline: nothing counts as edited.
+    EXPECT_FALSE(controller->presetDirty());
+}
+
+TEST(ControllerMessages, FolderPickingReportsThatThisBuildHasNoPicker) {
+    ControllerUnderTest controller;
+    controller.openPage();
+    const std::string pick = R"({"type":"vanto.pickFolder"})";
+    controller->handleBridgeMessage(pick.data(), pick.size());
+    EXPECT_TRUE(controller.processor.withId(kMessageLoadRuntimeBank).empty());
+    const auto picked = controller.pageMessages("vanto.folderPicked");
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_NE(picked[0].find("\"ok\":false"), std::string::npos);
+    EXPECT_NE(picked[0].find("this build has no folder picker"), std::string::npos);
 }
 
 TEST(ControllerMessages, NothingReachesTheProcessorBeforeTheConnection) {
