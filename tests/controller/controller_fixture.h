@@ -3,6 +3,8 @@
 // a recording stand-in for the processor, and with a page sink that keeps every page-bound message.
 #pragma once
 
+#include "fake_host.h"
+
 #include "controller/vanto_controller.h"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -15,39 +17,6 @@
 #include <vector>
 
 namespace vanto::test {
-
-// A host context: the SDK's host application with a chosen name and, optionally, a run loop whose
-// timers the test fires by hand.
-class FakeHost final : public Steinberg::Vst::IHostApplication, public Steinberg::Linux::IRunLoop {
-  public:
-    explicit FakeHost(std::string name = "Test Host", bool offersRunLoop = false, bool nameReadable = true);
-    virtual ~FakeHost() = default;
-
-    Steinberg::tresult PLUGIN_API getName(Steinberg::Vst::String128 name) override;
-    Steinberg::tresult PLUGIN_API createInstance(Steinberg::TUID cid, Steinberg::TUID iid,
-                                                 void** obj) override;
-    Steinberg::tresult PLUGIN_API registerEventHandler(Steinberg::Linux::IEventHandler*,
-                                                       Steinberg::Linux::FileDescriptor) override;
-    Steinberg::tresult PLUGIN_API unregisterEventHandler(Steinberg::Linux::IEventHandler*) override;
-    Steinberg::tresult PLUGIN_API registerTimer(Steinberg::Linux::ITimerHandler* handler,
-                                                Steinberg::Linux::TimerInterval milliseconds) override;
-    Steinberg::tresult PLUGIN_API unregisterTimer(Steinberg::Linux::ITimerHandler* handler) override;
-    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-
-    // Fires every registered timer once.
-    void fireTimers();
-
-    std::vector<Steinberg::Linux::ITimerHandler*> timers;
-    std::vector<Steinberg::Linux::TimerInterval> intervals;
-
-  private:
-    Steinberg::Vst::HostApplication sdkHost;
-    std::string name;
-    bool offersRunLoop;
-    bool nameReadable;
-};
 
 struct SentMessage {
     std::string id;
