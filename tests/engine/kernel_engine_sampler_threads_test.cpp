@@ -36,9 +36,12 @@ TEST(SamplerPadPublicationThreads, AMarkedSnapshotStaysWholeWhilePublicationsGoO
     std::thread reader([&] {
         do {
             const SamplerPadOverrides* held = engine.acquireSamplerPadOverrides();
+            // Hold the snapshot across a few publications before checking it.
+            std::this_thread::yield();
             const double gain = (*held)[0].gain;
             const std::string prefix = "pad-" + std::to_string(static_cast<int>(gain * 1000.0 + 0.5));
             for (const SamplerPadOverride& pad : *held) {
+                std::this_thread::yield();
                 if (pad.gain != gain || pad.padId.compare(0, prefix.size(), prefix) != 0) {
                     torn.fetch_add(1);
                 }
