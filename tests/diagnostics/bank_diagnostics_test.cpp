@@ -48,6 +48,15 @@ TEST(RuntimeBankRefusal, NullTextsAndLongTextsStayWithinTheFields) {
     EXPECT_EQ(detail.rfind("{\"reason\":\"bank-missing\",\"source\":\"xxx", 0), 0u);
 }
 
+TEST(BankRefusalDetails, QuotesAndControlBytesInIdsAndPathsAreEscaped) {
+    vanto_runtime_diagnostic_ring ring{};
+    recordRuntimeBankRefusal(ring, false, "bank-missing", "m", "/banks/a\"b\\c\n");
+    recordBankRecallRefusal(ring, false, "evil\",\"banks\":9}", 0);
+    EXPECT_STREQ(ring.entries[0].detail,
+                 "{\"reason\":\"bank-missing\",\"source\":\"/banks/a\\\"b\\\\c\\n\"}");
+    EXPECT_STREQ(ring.entries[1].detail, "{\"bank\":\"evil\\\",\\\"banks\\\":9}\",\"banks\":0}");
+}
+
 TEST(BankRecallRefusal, MissingAndDigestMismatchRecords) {
     vanto_runtime_diagnostic_ring ring{};
     recordBankRecallRefusal(ring, false, "acme.drums", 0);
