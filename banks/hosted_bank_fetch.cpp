@@ -52,7 +52,8 @@ std::string bankRootIn(const std::string& staging) {
 
 class StagedUnpack {
   public:
-    explicit StagedUnpack(const std::string& target) : target_(target), staging_(stagingFolderFor(target)) {}
+    StagedUnpack(const std::string& target, const std::string& helperProgram)
+        : target_(target), staging_(stagingFolderFor(target)), helperProgram_(helperProgram) {}
     ~StagedUnpack() { removeStaging(); }
 
     bool run(const std::vector<uint8_t>& archive, std::string& error) {
@@ -60,7 +61,7 @@ class StagedUnpack {
         fs::remove_all(staging_, ec);
         if (!fs::create_directories(staging_, ec))
             return failWith("cannot create the staging directory", error);
-        switch (unpackZipArchive(archive, staging_, kHostedBankMaxUnpackedBytes)) {
+        switch (unpackZipArchive(archive, staging_, kHostedBankMaxUnpackedBytes, helperProgram_)) {
         case ZipUnpackResult::extractorUnavailable:
             return failWith("cannot unpack the downloaded archive", error);
         case ZipUnpackResult::unreadable:
@@ -80,6 +81,7 @@ class StagedUnpack {
   private:
     std::string target_;
     std::string staging_;
+    std::string helperProgram_;
 
     void removeStaging() {
         std::error_code ec;
@@ -93,7 +95,7 @@ class StagedUnpack {
     }
 };
 
-bool downloadPinnedArchive(const std::string& url, const std::string& sha256,
+bool downloadPinnedArchive(const std::string& url, const std::string& sha256, const std::string& cacheRoot,
                            const HostedBankFetchOptions& options, std::vector<uint8_t>& archive,
                            std::string& error) {
     std::string scheme;
@@ -108,6 +110,9 @@ bool downloadPinnedArchive(const std::string& url, const std::string& sha256,
     HttpsDownloadLimits limits;
     limits.caFile = options.caFile;
     limits.maxBytes = options.maxDownloadBytes;
+    limits.helperProgram = options.helperProgram;
+    // The body lands on the cache's own disk, where the bank is going anyway.
+    limits.scratchFolder = cacheRoot;
     if (!downloadOverHttps(url, limits, archive, error)) {
         if (error.empty())
             error = "download failed";
@@ -144,9 +149,9 @@ bool fetchHostedBank(const std::string& url, const std::string& sha256, std::str
         return true;
     }
     std::vector<uint8_t> archive;
-    if (!downloadPinnedArchive(url, sha256, options, archive, error))
+    if (!downloadPinnedArchive(url, sha256, cacheRoot, options, archive, error))
         return false;
-    if (!StagedUnpack(target).run(archive, error))
+    if (!StagedUnpack(target, options.helperProgram).run(archive, error))
         return false;
     path = target;
     return true;

@@ -16,12 +16,14 @@ inline constexpr uint64_t kHostedBankMaxUnpackedBytes = uint64_t{4} << 30;
 struct HostedBankFetchOptions {
     std::string caFile; // trust only these certificates (tests); empty means the system's trust store
     uint64_t maxDownloadBytes = kHostedBankMaxDownloadBytes;
+    std::string helperProgram; // the bank fetch helper; empty means the one shipped beside the plug-in
 };
 
 // Makes the bank pinned by `sha256` available in the cache and sets `path` to its folder. A digest
 // already cached is used without any network access. Otherwise `url` (https only) is downloaded, its
 // digest checked against the pin, and the archive unpacked into a staging folder that is moved into
-// place. Runs synchronously; on failure `error` says why and nothing is left behind.
+// place. Runs synchronously and starts the bank fetch helper program, so never call it from the
+// audio thread; on failure `error` says why and nothing is left behind.
 bool fetchHostedBank(const std::string& url, const std::string& sha256, std::string& path, std::string& error,
                      const HostedBankFetchOptions& options = HostedBankFetchOptions());
 

@@ -12,6 +12,10 @@ struct HttpsDownloadLimits {
     uint64_t maxBytes = 0;           // a larger body is refused
     long connectAndIdleSeconds = 30; // no connection or no data for this long ends the transfer
     long transferSeconds = 300;      // the whole transfer may take no longer
+    // Where the transfer runs in a helper program: that program (empty: the one shipped beside the
+    // plug-in) and the folder for the body on its way in (empty: the system's temporary folder).
+    std::string helperProgram;
+    std::string scratchFolder;
 };
 
 // The URL's scheme, lower-cased. False when the text is not a URL with a scheme.

@@ -1,7 +1,6 @@
-// HTTPS downloads through libcurl.
+// HTTPS downloads through libcurl, inside the bank fetch helper program.
 #include "banks/https_download.h"
 
-#include <cctype>
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
@@ -17,10 +16,6 @@ void initialiseCurlOnce() {
 
 struct EasyHandleCleanup {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-
-struct UrlHandleCleanup {
-    void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
 };
 
 struct BodySink {
@@ -67,20 +62,6 @@ void configureTransfer(CURL* curl, const std::string& url, const HttpsDownloadLi
 }
 
 } // namespace
-
-bool urlScheme(const std::string& url, std::string& scheme) {
-    scheme.clear();
-    std::unique_ptr<CURLU, UrlHandleCleanup> parsed(curl_url());
-    char* part = nullptr;
-    if (!parsed ||
-        curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK ||
-        curl_url_get(parsed.get(), CURLUPART_SCHEME, &part, 0) != CURLUE_OK)
-        return false;
-    for (const char* at = part; *at != '\0'; ++at)
-        scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(*at)));
-    curl_free(part);
-    return true;
-}
 
 bool downloadOverHttps(const std::string& url, const HttpsDownloadLimits& limits, std::vector<uint8_t>& body,
                        std::string& error) {

@@ -16,8 +16,9 @@ enum class ZipUnpackResult {
 // Unpacks `archive` into the existing folder `destination`. Entries with absolute paths, ".."
 // segments, links leading outside the folder, or other than files, folders and symbolic links are
 // refused, as is an archive that unpacks to more than `maxUnpackedBytes`. On refusal the folder may
-// hold part of the archive; the caller removes it.
+// hold part of the archive; the caller removes it. Where the unpacking runs in a helper program,
+// `helperProgram` names it (empty: the one shipped beside the plug-in); other platforms ignore it.
 ZipUnpackResult unpackZipArchive(const std::vector<uint8_t>& archive, const std::string& destination,
-                                 uint64_t maxUnpackedBytes);
+                                 uint64_t maxUnpackedBytes, const std::string& helperProgram);
 
 } // namespace vanto

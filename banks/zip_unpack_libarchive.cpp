@@ -1,4 +1,5 @@
-// Zip unpacking through libarchive, with every entry checked before anything is written.
+// Zip unpacking through libarchive, inside the bank fetch helper program, with every entry checked
+// before anything is written.
 #include "banks/zip_unpack.h"
 
 #include "banks/bank_files.h"
@@ -108,8 +109,9 @@ bool unpackEntry(archive* reader, archive* writer, archive_entry* entry, const s
 
 } // namespace
 
+// This is the unpacking itself, inside the bank fetch helper program; there is no helper to name.
 ZipUnpackResult unpackZipArchive(const std::vector<uint8_t>& archiveBytes, const std::string& destination,
-                                 uint64_t maxUnpackedBytes) {
+                                 uint64_t maxUnpackedBytes, const std::string& /*helperProgram*/) {
     std::error_code ec;
     std::string root = std::filesystem::canonical(destination, ec).string();
     if (ec)

@@ -478,7 +478,8 @@ class HostedBankControl : public BankControlTest {
         archive = fixtures::makeZip(fixtures::zipEntriesOfFolder(pack.path(), "rich/"));
         pin = sha256Hex(archive.data(), archive.size());
         server.serve("/rich.zip", archive);
-        control.setHostedBankFetchOptions({server.caFile(), kHostedBankMaxDownloadBytes});
+        control.setHostedBankFetchOptions(
+            {server.caFile(), kHostedBankMaxDownloadBytes, DOVREL_BANK_FETCH_HELPER});
     }
 
     std::string cached() const { return dataHome.at("Vanto/banks/" + pin); }

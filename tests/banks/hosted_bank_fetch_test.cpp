@@ -61,7 +61,9 @@ class HostedBankFetch : public ::testing::Test {
     TempFolder dataHome;
     ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path().c_str()};
     LocalHttpsServer server;
-    HostedBankFetchOptions trusted{server.caFile(), kHostedBankMaxDownloadBytes};
+    // The helper program this build made, as the plug-in runs it from its bundle.
+    HostedBankFetchOptions trusted{server.caFile(), kHostedBankMaxDownloadBytes, DOVREL_BANK_FETCH_HELPER};
+    HostedBankFetchOptions systemTrust{"", kHostedBankMaxDownloadBytes, DOVREL_BANK_FETCH_HELPER};
 
     std::string cacheRoot() const { return dataHome.at("Vanto/banks"); }
 
@@ -215,18 +217,40 @@ TEST_F(HostedBankFetch, CertificatesAreVerified) {
     std::string path;
     std::string error;
     // The system's trust store does not know the test's certificate.
-    EXPECT_FALSE(fetchHostedBank(server.url("/bank.zip"), digestOf(archive), path, error));
+    EXPECT_FALSE(fetchHostedBank(server.url("/bank.zip"), digestOf(archive), path, error, systemTrust));
     EXPECT_NE(error.find("certificate"), std::string::npos) << error;
     expectNothingLeftBehind("untrusted");
 
     // A trusted certificate that names another host is refused as well.
     LocalHttpsServer otherName("127.0.0.2");
     otherName.serve("/bank.zip", archive);
-    HostedBankFetchOptions trustOther{otherName.caFile(), kHostedBankMaxDownloadBytes};
+    HostedBankFetchOptions trustOther{otherName.caFile(), kHostedBankMaxDownloadBytes,
+                                      DOVREL_BANK_FETCH_HELPER};
     error.clear();
     EXPECT_FALSE(fetchHostedBank(otherName.url("/bank.zip"), digestOf(archive), path, error, trustOther));
     EXPECT_NE(error.find("name"), std::string::npos) << error;
     expectNothingLeftBehind("wrong host");
+}
+
+// A bundle whose helper program is missing or damaged fails cleanly, before any request is made.
+TEST_F(HostedBankFetch, AHelperThatCannotStartIsReportedAndLeavesNothing) {
+    std::vector<uint8_t> archive = packZip("pack/");
+    server.serve("/bank.zip", archive);
+    TempFolder bundle;
+    fixtures::writeFile(bundle.at("not-executable"), "#!/bin/sh\nexit 0\n");
+    const std::string helpers[] = {bundle.at("missing"), bundle.at("not-executable"), bundle.path()};
+    for (const std::string& helper : helpers) {
+        HostedBankFetchOptions options = trusted;
+        options.helperProgram = helper;
+        std::string path = "stale";
+        std::string error;
+        EXPECT_FALSE(fetchHostedBank(server.url("/bank.zip"), digestOf(archive), path, error, options))
+            << helper;
+        EXPECT_EQ(error, "cannot start the bank download helper") << helper;
+        EXPECT_EQ(path, "") << helper;
+        expectNothingLeftBehind(helper.c_str());
+    }
+    EXPECT_EQ(server.requestCount(), 0);
 }
 
 TEST(HostedBankCacheRoot, FollowsXdgDataHomeAndFallsBackToHome) {
