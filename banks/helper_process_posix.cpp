@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -42,6 +43,27 @@ class SpawnActions {
   private:
     posix_spawn_file_actions_t actions_;
 };
+
+class SpawnAttributes {
+  public:
+    SpawnAttributes() { posix_spawnattr_init(&attributes_); }
+    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
+    SpawnAttributes(const SpawnAttributes&) = delete;
+    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
+    posix_spawnattr_t* get() { return &attributes_; }
+
+  private:
+    posix_spawnattr_t attributes_;
+};
+
+// The host's blocked signals would be inherited and could leave the helper deaf to its own timers or
+// to being stopped; it starts with none blocked.
+bool prepareChildSignals(SpawnAttributes& attributes) {
+    sigset_t none;
+    sigemptyset(&none);
+    return posix_spawnattr_setsigmask(attributes.get(), &none) == 0 &&
+           posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGMASK) == 0;
+}
 
 // The child reads nothing, writes both streams into the pipe, and inherits no other descriptor: the
 // host may hold files and sockets opened without close-on-exec.
@@ -90,7 +112,8 @@ HelperProcessResult runHelperProcess(const std::string& program, const std::vect
     Descriptor readEnd(ends[0]);
     Descriptor writeEnd(ends[1]);
     SpawnActions actions;
-    if (!prepareChildDescriptors(actions, writeEnd.get()))
+    SpawnAttributes attributes;
+    if (!prepareChildDescriptors(actions, writeEnd.get()) || !prepareChildSignals(attributes))
         return result;
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -98,7 +121,7 @@ HelperProcessResult runHelperProcess(const std::string& program, const std::vect
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), actions.get(), nullptr, argv.data(), environ) != 0)
+    if (posix_spawn(&child, program.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
         return result;
     // Only the child may hold the write end now, or reading would never see the end of its output.
     writeEnd.close();

@@ -29,9 +29,11 @@ bool hasOnlyVisibleCharacters(const std::string& url) {
 bool authorityNamesAHost(const std::string& authority) {
     size_t at = authority.rfind('@');
     std::string hostAndPort = at == std::string::npos ? authority : authority.substr(at + 1);
+    if (hostAndPort.empty())
+        return false;
     size_t portColon =
         hostAndPort.front() == '[' ? hostAndPort.find(':', hostAndPort.find(']')) : hostAndPort.find(':');
-    if (hostAndPort.empty() || portColon == 0)
+    if (portColon == 0)
         return false;
     if (portColon == std::string::npos)
         return true;

@@ -2,6 +2,7 @@
 #include "banks/hosted_bank_fetch.h"
 
 #include "banks/bank_fixtures.h"
+#include "banks/https_download.h"
 #include "banks/local_https_server.h"
 #include "banks/runtime_bank_loader.h"
 #include "encoding/sha256.h"
@@ -251,6 +252,41 @@ TEST_F(HostedBankFetch, AHelperThatCannotStartIsReportedAndLeavesNothing) {
         expectNothingLeftBehind(helper.c_str());
     }
     EXPECT_EQ(server.requestCount(), 0);
+}
+
+// The scheme check that decides whether a URL may be downloaded at all.
+TEST(HostedBankUrlScheme, NamesTheSchemeOfAbsoluteUrlsOnly) {
+    const struct {
+        std::string url;
+        std::optional<std::string> scheme; // unset: not a URL
+    } cases[] = {
+        {"https://example.com/bank.zip", "https"},
+        {"HTTPS://Example.com", "https"},
+        {"h+t.p-s://host", "h+t.p-s"},
+        {"https://user@host:443/x?y#z", "https"},
+        {"https://[::1]:8443/x", "https"},
+        {"https:/host/x", "https"},
+        {"http://127.0.0.1:1/bank.zip", "http"},
+        {"", std::nullopt},
+        {"no scheme here", std::nullopt},
+        {"https:host", std::nullopt},
+        {"x:", std::nullopt},
+        {"https://", std::nullopt},
+        {"https://@/x", std::nullopt},
+        {"https://:443/x", std::nullopt},
+        {"https://host:99999/x", std::nullopt},
+        {"https://host:44a/x", std::nullopt},
+        {"ht_tp://host", std::nullopt},
+        {"https://host/a b", std::nullopt},
+        {"https://host/a\tb", std::nullopt},
+        {"https://host/a\n--ca-file", std::nullopt},
+        {std::string(41, 'a') + "://host", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::string scheme = "stale";
+        EXPECT_EQ(urlScheme(c.url, scheme), c.scheme.has_value()) << c.url;
+        EXPECT_EQ(scheme, c.scheme.value_or("")) << c.url;
+    }
 }
 
 TEST(HostedBankCacheRoot, FollowsXdgDataHomeAndFallsBackToHome) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +74,13 @@ TEST_F(DovrelBundle, HasTheLinuxBundleLayout) {
     EXPECT_TRUE(std::filesystem::is_directory(std::string(DOVREL_BUNDLE_PATH) + "/Contents/Resources"));
 }
 
+// The hosted-bank helper ships beside the binary, where the plug-in looks for it, and can be run.
+TEST(DovrelBundleLayout, CarriesTheBankFetchHelperBesideTheBinary) {
+    const std::string helper = std::string(DOVREL_BUNDLE_PATH) + "/Contents/x86_64-linux/dovrel-bank-fetch";
+    EXPECT_TRUE(std::filesystem::is_regular_file(helper)) << helper;
+    EXPECT_EQ(access(helper.c_str(), X_OK), 0) << helper;
+}
+
 TEST_F(DovrelBundle, FactoryNamesTheVendor) {
     const auto info = module->factoryInfo();
     ASSERT_TRUE(info.has_value());
@@ -130,15 +138,15 @@ TEST(DovrelBinary, ExportsOnlyTheModuleInterface) {
     EXPECT_EQ(info->definedSymbols, kExportedSymbols);
 }
 
-// The module must load in any host, so it may need the C and C++ runtimes and the loader but no GUI
-// toolkit; sanitizer builds add their runtimes. On Linux the edit controller's hosted bank downloads
-// add libcurl and libarchive (the platform's HTTPS and unpacking libraries).
+// The module must load in any host, so it may need the C and C++ runtimes and the loader but nothing
+// else; sanitizer builds add their runtimes. Hosted bank downloads and unpacking run in the helper
+// program beside it, so no network or archive library is loaded into the host.
 TEST(DovrelBinary, NeedsOnlyTheSystemRuntime) {
     const auto info = vanto::test::readElfDynamicInfo(binaryPath());
     ASSERT_TRUE(info.has_value());
     ASSERT_FALSE(info->neededLibraries.empty());
-    const std::set<std::string> allowed = {"c",    "m",     "stdc++", "gcc_s", "pthread", "dl",
-                                           "asan", "ubsan", "tsan",   "curl",  "archive"};
+    const std::set<std::string> allowed = {"c",  "m",    "stdc++", "gcc_s", "pthread",
+                                           "dl", "asan", "ubsan",  "tsan"};
     for (const std::string& library : info->neededLibraries)
         EXPECT_TRUE(isAllowedLibrary(library, allowed)) << library;
 }
