@@ -1,5 +1,7 @@
 #include "plugin_instance.h"
 
+#include "host_application.h"
+
 #include "public.sdk/source/common/memorystream.h"
 
 namespace vanto::host {
@@ -32,7 +34,7 @@ template <typename Interface> IPtr<Interface> createFromFactory(IPluginFactory& 
 } // namespace
 
 PluginInstance::PluginInstance(std::shared_ptr<Module> module)
-    : module(std::move(module)), hostContext(std::make_unique<HostApplication>()) {}
+    : module(std::move(module)), hostContext(std::make_unique<host::HostApplication>()) {}
 
 std::unique_ptr<PluginInstance> PluginInstance::create(std::shared_ptr<Module> module, const TUID cid,
                                                        std::string& error) {
