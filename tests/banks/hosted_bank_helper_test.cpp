@@ -93,6 +93,7 @@ TEST_F(HostedBankHelper, ExitCodesAndMessagesFollowTheOutcome) {
          {"download", url, out, "--ca-file", ca, "--max-bytes", "10"},
          kDownloadFailed,
          "the download is larger than the limit of 10 bytes"},
+        {"default limits", {"download", url, work.at("default-limits.zip"), "--ca-file", ca}, kDone, ""},
         {"not a zip", {"unzip", work.at("text.zip"), work.at("into")}, kUnreadable, ""},
         {"unpacks beyond the limit",
          {"unzip", work.at("good.zip"), work.at("into"), "--max-unpacked-bytes", "1"},

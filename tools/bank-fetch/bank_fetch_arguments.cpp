@@ -22,15 +22,15 @@ template <typename Number> bool parsePositive(const std::string& text, Number& v
 bool applyOption(const std::string& name, const std::string& value, BankFetchArguments& arguments) {
     bool download = arguments.command == kHelperDownloadCommand;
     if (download && name == kHelperCaFileOption) {
-        arguments.caFile = value;
+        arguments.limits.caFile = value;
         return !value.empty();
     }
     if (download && name == kHelperMaxBytesOption)
-        return parseNumber(value, arguments.maxBytes);
+        return parseNumber(value, arguments.limits.maxBytes);
     if (download && name == kHelperConnectSecondsOption)
-        return parsePositive(value, arguments.connectSeconds);
+        return parsePositive(value, arguments.limits.connectAndIdleSeconds);
     if (download && name == kHelperTransferSecondsOption)
-        return parsePositive(value, arguments.transferSeconds);
+        return parsePositive(value, arguments.limits.transferSeconds);
     if (!download && name == kHelperMaxUnpackedBytesOption)
         return parseNumber(value, arguments.maxUnpackedBytes);
     return false;

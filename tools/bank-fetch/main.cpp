@@ -29,14 +29,9 @@ int failDownload(std::string reason) {
 }
 
 int download(const BankFetchArguments& arguments) {
-    HttpsDownloadLimits limits;
-    limits.caFile = arguments.caFile;
-    limits.maxBytes = arguments.maxBytes;
-    limits.connectAndIdleSeconds = arguments.connectSeconds;
-    limits.transferSeconds = arguments.transferSeconds;
     std::vector<uint8_t> body;
     std::string error;
-    if (!downloadOverHttps(arguments.source, limits, body, error))
+    if (!downloadOverHttps(arguments.source, arguments.limits, body, error))
         return failDownload(error.empty() ? "download failed" : error);
     if (!writeWholeFile(arguments.target, body))
         return failDownload("cannot write the downloaded file");
