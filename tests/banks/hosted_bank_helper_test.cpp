@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -152,6 +153,21 @@ TEST(HostedBankHelperLocation, DefaultsToTheFolderOfTheLoadedBinary) {
     EXPECT_EQ(ownBinaryFolder(), ownFolder);
     EXPECT_EQ(bankFetchHelperPath(""), ownFolder + "/dovrel-bank-fetch");
     EXPECT_EQ(bankFetchHelperPath("/opt/other/helper"), "/opt/other/helper");
+}
+
+// In a host, the code runs inside the plug-in's library: the helper is looked for beside that library,
+// not beside the host's executable.
+TEST(HostedBankHelperLocation, IsBesideTheLibraryHoldingTheCode) {
+    void* library = dlopen(DOVREL_HOSTED_BANK_PROBE, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto probe = reinterpret_cast<void (*)(char*, size_t)>(dlsym(library, "vantoProbeBankFetchHelperPath"));
+    ASSERT_NE(probe, nullptr);
+    char path[4096] = {};
+    probe(path, sizeof path);
+    dlclose(library);
+    const std::string libraryFolder = fs::canonical(DOVREL_HOSTED_BANK_PROBE).parent_path().string();
+    EXPECT_EQ(std::string(path), libraryFolder + "/dovrel-bank-fetch");
+    EXPECT_NE(libraryFolder, fs::canonical("/proc/self/exe").parent_path().string());
 }
 
 TEST(HostedBankHelperProcess, AProgramThatCannotRunIsNotStarted) {
