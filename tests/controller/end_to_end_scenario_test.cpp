@@ -184,10 +184,11 @@ class Session {
         ASSERT_EQ(instance->restoreControllerState(controllerOwn), kResultOk);
     }
 
-    std::unique_ptr<vanto::host::PluginInstance> instance;
-    IEditController* controller = nullptr;
+    // The host's handler and the page outlive the pair, whose controller lets go of them when it ends.
     HostEdits host;
     std::vector<std::string> page;
+    std::unique_ptr<vanto::host::PluginInstance> instance;
+    IEditController* controller = nullptr;
 
   private:
     static void keepPageMessage(void* context, const char* bytes, std::size_t length) {
