@@ -352,6 +352,13 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     const std::string savedBank = first.ask(R"({"type":"vanto.getBankState"})", "vanto.bankState");
     const std::string savedHello = first.ask(R"({"type":"vanto.ready"})", "vanto.hello");
     EXPECT_EQ(parsed(savedHello).find("presetState")->str("currentId"), "vocal-sit");
+    // What the reopened pair is compared with must hold the map and the overrides.
+    EXPECT_NE(savedDocument.find(R"("ccMap":{"version":1,"bindings":[{"cc":74,"path":"glue.ratio"})"),
+              std::string::npos)
+        << savedDocument;
+    EXPECT_NE(savedDocument.find(R"("sampler":{"v":1,"pads":{"kick":{"gain":0.5,"muted":1}}})"),
+              std::string::npos)
+        << savedDocument;
 
     // 6. The project is reopened in a fresh pair.
     Session reopened;
