@@ -13,4 +13,8 @@ uint32_t factoryProgramIndex(double normalized) {
     return static_cast<uint32_t>(std::min(std::floor(clamped * last + 0.5), last));
 }
 
+double factoryProgramValue(uint32_t index) {
+    return static_cast<double>(index) / static_cast<double>(VANTO_FACTORY_PRESET_COUNT - 1);
+}
+
 } // namespace vanto

@@ -9,4 +9,7 @@ namespace vanto {
 // below 0 (and NaN) select preset 0, values above 1 preset 7.
 uint32_t factoryProgramIndex(double normalized);
 
+// The normalized program-change value that selects preset `index`: index / 7.
+double factoryProgramValue(uint32_t index);
+
 } // namespace vanto

@@ -156,6 +156,10 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void setPresetIdentity(const char* id, const char* name);
     void restartIfHandled(Steinberg::int32 flags);
     void restoreCcMapAndPads(const StateChunk& state);
+    // The current preset and program a controller state names: the baseline and the program-change
+    // parameter follow the program, without the preset's values being applied again.
+    void restoreCurrentPreset(const StateChunk& state);
+    void adoptBaselineProgram(uint32_t index);
     // The full state document of the current values, CC map and pad overrides, for the page.
     std::string writeCurrentStateJson() const;
 
@@ -190,6 +194,7 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     PresetStateFacts presetState;
     double presetBaseline[VANTO_PARAM_COUNT] = {};
     bool presetBaselineValid = false;
+    int32_t baselineProgram = -1; // the factory preset the baseline holds, -1 before the first
     DiagnosticSubscription subscription;
     DiagnosticLifecycleLog lifecycleLog;
     DiagnosticTransportFeed transportFeed;

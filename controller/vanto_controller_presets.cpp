@@ -2,6 +2,7 @@
 // are compared with, and whether the parameters moved away from it.
 #include "controller/vanto_controller.h"
 
+#include "controller/factory_program.h"
 #include "diagnostics/bank_facts.h"
 #include "diagnostics/diagnostic_text.h"
 
@@ -13,10 +14,7 @@ void VantoController::applyFactoryPreset(uint32_t index) {
     }
     const vanto_factory_preset& preset = VANTO_FACTORY_PRESETS[index];
     setPresetIdentity(preset.id, preset.name);
-    for (std::size_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
-        presetBaseline[id] = preset.values[id];
-    }
-    presetBaselineValid = true;
+    adoptBaselineProgram(index);
 
     DiagnosticLifecycleEvent& event = recordLifecycle(kLifecyclePresetLoaded);
     event.addString("id", preset.id);
@@ -31,6 +29,29 @@ void VantoController::applyFactoryPreset(uint32_t index) {
     for (uint32_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
         editAsUser(id, preset.values[id]);
     }
+}
+
+void VantoController::adoptBaselineProgram(uint32_t index) {
+    for (std::size_t id = 0; id < VANTO_PARAM_COUNT; ++id) {
+        presetBaseline[id] = VANTO_FACTORY_PRESETS[index].values[id];
+    }
+    presetBaselineValid = true;
+    baselineProgram = static_cast<int32_t>(index);
+}
+
+void VantoController::restoreCurrentPreset(const StateChunk& state) {
+    if (!state.hasPreset) {
+        return;
+    }
+    setPresetIdentity(state.presetId.c_str(), state.presetName.c_str());
+    const int32_t program = state.presetProgram;
+    if (program < 0 || VANTO_FACTORY_PRESETS[program].values == nullptr) {
+        return;
+    }
+    adoptBaselineProgram(static_cast<uint32_t>(program));
+    EditControllerEx1::setParamNormalized(kProgramChangeParamId,
+                                          factoryProgramValue(static_cast<uint32_t>(program)));
+    restartIfHandled(Steinberg::Vst::kParamValuesChanged);
 }
 
 bool VantoController::presetDirty() const {

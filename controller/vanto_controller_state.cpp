@@ -72,6 +72,7 @@ tresult PLUGIN_API VantoController::setState(IBStream* stream) {
         return kResultFalse;
     }
     restoreCcMapAndPads(*state);
+    restoreCurrentPreset(*state);
     return kResultOk;
 }
 
@@ -80,7 +81,8 @@ tresult PLUGIN_API VantoController::getState(IBStream* stream) {
         return kResultFalse;
     }
     std::string text;
-    writeControllerStateJson(text, ccMapAdopted ? &ccMap : nullptr, padOverrides());
+    const CurrentPresetOut preset{presetState.currentId, presetState.currentName, baselineProgram};
+    writeControllerStateJson(text, ccMapAdopted ? &ccMap : nullptr, padOverrides(), preset);
     return writeStateStream(*stream, text);
 }
 

@@ -8,6 +8,7 @@
 #include "kernel/param_table.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vanto {
@@ -66,6 +67,12 @@ struct StateChunk {
     bool hasBankLocator = false;
     bool hasBankRef = false;
     bool hasBankPresetId = false;
+    // The editor's current preset, kept in the controller's own state: its id and name, and the
+    // factory program whose values the dirty flag compares with (-1: none).
+    std::string presetId;
+    std::string presetName;
+    int32_t presetProgram = -1;
+    bool hasPreset = false;
 };
 
 } // namespace vanto

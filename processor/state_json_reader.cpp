@@ -246,6 +246,31 @@ bool parseBankStateRef(Reader& reader, StateChunk& out) {
     return true;
 }
 
+// The current preset of the controller's state; a program outside the factory list is ignored.
+bool parseCurrentPreset(Reader& reader, StateChunk& out) {
+    std::string id, name;
+    int32_t program = -1;
+    std::string key;
+    const bool read = parseObjectMembers(reader, &key, [&] {
+        if (key == "id")
+            return readOptionalString(reader, id);
+        if (key == "name")
+            return readOptionalString(reader, name);
+        if (key == "program" && peekChar(reader) != '"')
+            return readInt32Token(reader, program);
+        return skipValue(reader, kBlockMemberDepth);
+    });
+    if (!read) {
+        return false;
+    }
+    out.presetId = std::move(id);
+    out.presetName = std::move(name);
+    out.presetProgram =
+        program >= 0 && program < static_cast<int32_t>(VANTO_FACTORY_PRESET_COUNT) ? program : -1;
+    out.hasPreset = true;
+    return true;
+}
+
 bool readCcMap(Reader& reader, StateChunk& out) {
     bool hasMap = false;
     if (!parseCcMapValue(reader, out.ccMap, hasMap, kTopMemberDepth)) {
@@ -283,6 +308,9 @@ bool readTopMember(Reader& reader, const std::string& key, StateChunk& out) {
     }
     if (key == "bank" && isObject) {
         return parseBankStateRef(reader, out);
+    }
+    if (key == "preset" && isObject) {
+        return parseCurrentPreset(reader, out);
     }
     return skipValue(reader, kTopMemberDepth);
 }

@@ -158,6 +158,62 @@ TEST(ControllerOwnState, PadOverridesTravelInTheSamplerBlock) {
     EXPECT_TRUE(controller->padOverrides().empty());
 }
 
+TEST(ControllerOwnState, CurrentPresetAndProgramComeBackWithoutReapplyingTheValues) {
+    ControllerUnderTest saved;
+    ASSERT_EQ(saved->setParamNormalized(kProgramChangeParamId, 4.0 / 7.0), kResultOk);
+    const uint32_t ratio = vanto_param_find("glue.ratio")->id;
+    ASSERT_EQ(saved->setParamNormalized(ratio, 0.9), kResultOk);
+    ASSERT_TRUE(saved->presetDirty());
+    auto stream = Steinberg::owned(new MemoryStream());
+    ASSERT_EQ(saved->getState(stream), kResultOk);
+    EXPECT_EQ(textOf(*stream), R"({"preset":{"id":"vocal-sit","name":"Vocal Sit","program":4}})");
+
+    // As a host reopens a project: the component state first, then the controller's own.
+    ControllerUnderTest restored;
+    ASSERT_EQ(restored->setComponentState(
+                  streamOf(R"({"params":{"glue.ratio":)" +
+                           std::to_string(vanto_param_to_plain(&VANTO_PARAMS[ratio], 0.9)) + "}}")),
+              kResultOk);
+    const double restoredRatio = restored->getParamNormalized(ratio);
+    stream->seek(0, Steinberg::IBStream::kIBSeekSet, nullptr);
+    ASSERT_EQ(restored->setState(stream), kResultOk);
+    EXPECT_EQ(restored->getParamNormalized(kProgramChangeParamId), 4.0 / 7.0);
+    EXPECT_STREQ(restored->presetStateView().currentId, "vocal-sit");
+    EXPECT_STREQ(restored->presetStateView().currentName, "Vocal Sit");
+    EXPECT_EQ(restored->getParamNormalized(ratio), restoredRatio);
+    EXPECT_TRUE(restored->presetDirty());
+
+    auto again = Steinberg::owned(new MemoryStream());
+    ASSERT_EQ(restored->getState(again), kResultOk);
+    EXPECT_EQ(textOf(*again), textOf(*stream));
+}
+
+TEST(ControllerOwnState, PresetBlocksTheControllerCannotUseKeepOnlyWhatIsSound) {
+    const struct {
+        const char* state;
+        const char* currentId;
+        double program;
+    } cases[] = {
+        {R"({"preset":{"id":"acme.groove","name":"Groove"}})", "acme.groove", 0.0},
+        {R"({"preset":{"id":"x","name":"X","program":8}})", "x", 0.0},
+        {R"({"preset":{"id":"x","name":"X","program":-1}})", "x", 0.0},
+        {R"({"preset":{"id":"x","program":"4"}})", "x", 0.0},
+        {R"({"preset":"vocal-sit"})", "", 0.0},
+        {R"({"preset":{"program":7}})", "", 1.0},
+    };
+    for (const auto& c : cases) {
+        ControllerUnderTest controller;
+        ASSERT_EQ(controller->setState(streamOf(c.state)), kResultOk) << c.state;
+        EXPECT_STREQ(controller->presetStateView().currentId, c.currentId) << c.state;
+        EXPECT_EQ(controller->getParamNormalized(kProgramChangeParamId), c.program) << c.state;
+        // Only a restored program gives a baseline; the default values differ from "Barely There".
+        EXPECT_EQ(controller->presetDirty(), c.program == 1.0) << c.state;
+    }
+    ControllerUnderTest controller;
+    EXPECT_EQ(controller->setState(streamOf(R"({"preset":{"id":5}})")), kResultOk);
+    EXPECT_EQ(controller->setState(streamOf(R"({"preset":{"id":"x")")), kResultFalse);
+}
+
 TEST(ControllerMidiMapping, ChannelZeroTakesEveryChannelOthersOnlyTheirOwn) {
     ControllerUnderTest controller;
     Steinberg::Vst::ParamID id = 0;

@@ -381,9 +381,18 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     EXPECT_EQ(reopenedHello.find("ccMap")->find("bindings")->array.size(), 2u);
     const JsonValue* presetState = reopenedHello.find("presetState");
     ASSERT_NE(presetState, nullptr);
-    // The states carry no preset choice: a reopened project may name none, but never another one.
-    const std::string reopenedPreset = presetState->str("currentId");
-    EXPECT_TRUE(reopenedPreset.empty() || reopenedPreset == "vocal-sit") << reopenedPreset;
+    // The controller's state carries the preset choice: the program and its dirty comparison return.
+    EXPECT_EQ(presetState->str("currentId"), "vocal-sit");
+    EXPECT_EQ(reopened.controller->getParamNormalized(kProgramChange),
+              first.controller->getParamNormalized(kProgramChange));
+    EXPECT_EQ(parsed(reopened.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
+                  .find("presetState")
+                  ->find("dirty")
+                  ->boolean,
+              parsed(first.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
+                  .find("presetState")
+                  ->find("dirty")
+                  ->boolean);
     EXPECT_EQ(reopened.componentState(), savedComponent);
     EXPECT_EQ(reopened.controllerState(), savedController);
 
