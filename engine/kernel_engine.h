@@ -51,7 +51,8 @@ class KernelEngine {
 
     // Validates the host's rate and largest block, sizes the converter for them, initialises the
     // kernel runtime once per process and replaces the kernel instance with a new one at 48000 Hz.
-    // The parameter mirror survives: the first rendered chunk brings the new instance up to date.
+    // The parameter mirror survives, taking in the queued parameter changes (the newest per
+    // parameter wins); the first rendered chunk brings the new instance up to date.
     // False (with a recorded diagnostic) when the configuration is invalid or no instance is usable.
     bool setup(double sampleRate, int maxBlockFrames);
     // The kernel is linked into the module, so it is always available.

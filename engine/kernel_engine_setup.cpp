@@ -82,8 +82,10 @@ bool KernelEngine::setup(double sampleRate, int maxBlockFrames) {
     rateConversionActive_ = hostRate_ != kKernelSampleRate;
 
     midiOutput_.clear();
-    events_.clear();
-    paramsDirty_.store(true);
+    // The sample-rate adapter may still hold parameter changes for a kernel chunk it has not rendered
+    // yet. They are the host's newest values, so they become the stored values (republished to the
+    // new instance with its first chunk, and saved with the state) instead of being lost.
+    flushParameterEvents();
     velocityRandomState_.store(kVelocityRandomSeed, std::memory_order_relaxed);
     renderedFrames_ = 0;
 
