@@ -94,6 +94,11 @@ tresult PLUGIN_API VantoProcessor::setActive(TBool state) {
     if (state && !setUpEngine(processSetup.sampleRate, processSetup.maxSamplesPerBlock)) {
         return kResultFalse;
     }
+    // Away from 48 kHz the rate adapter may still hold the host's last changes for the next block.
+    // Nothing processes now, so they become the stored values a state saved meanwhile carries.
+    if (!state) {
+        engine.flushParameterEvents();
+    }
     const tresult result = Component::setActive(state);
     if (result != kResultOk) {
         return result;

@@ -52,6 +52,17 @@ TEST(ProcessorState, SaveRestoreSaveGivesTheSameBytes) {
     EXPECT_EQ(restored.saveState(), saved) << "a set-up keeps the restored values";
 }
 
+TEST(ProcessorState, ChangesLateInTheLastBlockReachAStateSavedAfterDeactivation) {
+    ProcessorHarness harness;
+    harness.start(44100, 256);
+    const StereoBuffer input = vanto::makeDemoSignal(44100, 256.0 / 44100);
+    vanto::test::renderThroughProcessor(harness, input, 256, {{255, kMasterLevel, 0.41}});
+    ASSERT_EQ(harness.setActive(false), kResultOk);
+    const std::string state = harness.saveState();
+    const double saved = std::stod(state.substr(state.find("\"master.level\":") + 15));
+    EXPECT_EQ(saved, vanto::test::plainOf(kMasterLevel, 0.41)) << state;
+}
+
 TEST(ProcessorState, PadOverridesTravelInTheSamplerBlockAndAStateWithoutOneClearsThem) {
     const std::string pads = "{\"kick\":{\"gain\":0.5,\"muted\":1},\"hat\":{\"filterHz\":8000.5}}";
     const std::string block = ",\"sampler\":{\"v\":1,\"pads\":" + pads + "}";
