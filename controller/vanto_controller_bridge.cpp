@@ -4,6 +4,7 @@
 
 #include "controller/bridge_json.h"
 #include "controller/bridge_message.h"
+#include "controller/factory_program.h"
 #include "processor/state_chunk.h"
 
 #include <cmath>
@@ -141,7 +142,7 @@ void VantoController::selectFactoryPreset(const std::string& id) {
         return;
     }
     // Through the program-change parameter, so the host records the program change like its own.
-    const double value = static_cast<double>(index) / static_cast<double>(VANTO_FACTORY_PRESET_COUNT - 1);
+    const double value = factoryProgramValue(static_cast<uint32_t>(index));
     beginEdit(kProgramChangeParamId);
     setParamNormalized(kProgramChangeParamId, value);
     performEdit(kProgramChangeParamId, value);
