@@ -165,9 +165,10 @@ class PageBridge : public ::testing::Test {
     }
 
     BridgeFunctions bridge;
+    // Declared before the instance: the controller releases the handler when the instance ends.
+    RecordingHandler handler;
     std::unique_ptr<vanto::host::PluginInstance> instance;
     IEditController* controller = nullptr;
-    RecordingHandler handler;
     std::vector<std::string> page;
 };
 
