@@ -2,6 +2,7 @@
 // controller reached through the module's exported bridge functions, every page-bound message kept
 // and checked as strict JSON.
 #include "banks/json_tree.h"
+#include "bundle_fixture.h"
 #include "kernel/param_table.h"
 #include "processor/state_json_reader.h"
 #include "support/strict_json.h"
@@ -31,6 +32,7 @@ using Steinberg::Vst::IEditController;
 using Steinberg::Vst::ParamID;
 using Steinberg::Vst::ParamValue;
 using vanto::JsonValue;
+using vanto::test::parsedJson;
 
 constexpr ParamID kProgramChange = 0x3F010001;
 constexpr ParamID kGlueRatio = 26;
@@ -44,65 +46,13 @@ struct BridgeFunctions {
     int (*tick)(FUnknown*) = nullptr;
 };
 
-// The host's side of parameter edits, as text: "begin 3", "perform 3 0.5", "end 3", "restart 1".
-class RecordingHandler final : public Steinberg::Vst::IComponentHandler {
-  public:
-    virtual ~RecordingHandler() = default;
-    tresult PLUGIN_API beginEdit(ParamID id) override { return record("begin " + std::to_string(id)); }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override {
-        performed.emplace_back(id, value);
-        return record("perform " + std::to_string(id));
-    }
-    tresult PLUGIN_API endEdit(ParamID id) override { return record("end " + std::to_string(id)); }
-    tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override {
-        return record("restart " + std::to_string(flags));
-    }
-    tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override {
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            Steinberg::FUnknownPrivate::iidEqual(iid, IComponentHandler::iid)) {
-            *obj = this;
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return Steinberg::kNoInterface;
-    }
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::string> calls;
-    std::vector<std::pair<ParamID, ParamValue>> performed;
-
-  private:
-    tresult record(std::string call) {
-        calls.push_back(std::move(call));
-        return kResultOk;
-    }
-};
-
-JsonValue parsed(const std::string& text) {
-    JsonValue value;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    EXPECT_TRUE(vanto::parseJsonDocument(bytes, bytes + text.size(), value)) << text;
-    return value;
-}
-
 std::string typeOf(const std::string& message) {
-    return parsed(message).str("type");
+    return parsedJson(message).str("type");
 }
 
 class PageBridge : public ::testing::Test {
   protected:
-    static std::shared_ptr<vanto::host::Module> bundle() {
-        static const std::shared_ptr<vanto::host::Module> loaded = [] {
-            std::string error;
-            auto module = vanto::host::Module::load(DOVREL_BUNDLE_PATH, error);
-            if (!module) {
-                ADD_FAILURE() << error;
-            }
-            return module;
-        }();
-        return loaded;
-    }
+    static std::shared_ptr<vanto::host::Module> bundle() { return vanto::test::loadedBundle(); }
 
     template <class Function> static void find(Function& function, const char* name) {
         function = reinterpret_cast<Function>(dlsym(bundle()->libraryHandle(), name));
@@ -150,7 +100,7 @@ class PageBridge : public ::testing::Test {
         std::vector<JsonValue> found;
         for (const std::string& message : page) {
             if (typeOf(message) == type) {
-                found.push_back(parsed(message));
+                found.push_back(parsedJson(message));
             }
         }
         return found;
@@ -166,7 +116,7 @@ class PageBridge : public ::testing::Test {
 
     BridgeFunctions bridge;
     // Declared before the instance: the controller releases the handler when the instance ends.
-    RecordingHandler handler;
+    vanto::test::RecordingComponentHandler handler;
     std::unique_ptr<vanto::host::PluginInstance> instance;
     IEditController* controller = nullptr;
     std::vector<std::string> page;
@@ -432,7 +382,7 @@ TEST_F(PageBridge, HelloCarriesEverythingThePageDrawsFrom) {
         previous = at;
     }
 
-    const JsonValue hello = parsed(text);
+    const JsonValue hello = parsedJson(text);
     const JsonValue* params = hello.find("params");
     ASSERT_TRUE(params != nullptr && params->isArray());
     ASSERT_EQ(params->array.size(), VANTO_PARAM_COUNT);
@@ -469,7 +419,7 @@ TEST_F(PageBridge, HelloCarriesEverythingThePageDrawsFrom) {
 TEST_F(PageBridge, HelloBeforeAnythingHappenedLeavesOptionalBlocksOut) {
     send(R"({"type":"vanto.ready"})");
     ASSERT_EQ(page.size(), 1u);
-    const JsonValue hello = parsed(page[0]);
+    const JsonValue hello = parsedJson(page[0]);
     for (const char* absent : {"ccMap", "runtimeHealth", "host"}) {
         EXPECT_EQ(hello.find(absent), nullptr) << absent;
     }

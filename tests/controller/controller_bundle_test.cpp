@@ -1,5 +1,6 @@
 // The controller as a host meets it through the built bundle: its class record, parameters, unit and
 // program list, program changes and its state streams.
+#include "bundle_fixture.h"
 #include "kernel/param_table.h"
 
 #include "module.h"
@@ -38,17 +39,7 @@ Steinberg::int32 expectedStepCount(const vanto_param_desc& row) {
 
 class BundleController : public ::testing::Test {
   protected:
-    static std::shared_ptr<vanto::host::Module> bundle() {
-        static const std::shared_ptr<vanto::host::Module> loaded = [] {
-            std::string error;
-            auto module = vanto::host::Module::load(DOVREL_BUNDLE_PATH, error);
-            if (!module) {
-                ADD_FAILURE() << error;
-            }
-            return module;
-        }();
-        return loaded;
-    }
+    static std::shared_ptr<vanto::host::Module> bundle() { return vanto::test::loadedBundle(); }
 
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);

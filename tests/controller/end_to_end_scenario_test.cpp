@@ -3,6 +3,7 @@
 // the CC map, pad overrides and a parameter edited from the page, the project saved, and then reopened
 // in fresh instances that must come back exactly as they were saved and render the same audio.
 #include "banks/json_tree.h"
+#include "bundle_fixture.h"
 #include "kernel/param_table.h"
 #include "processor/state_chunk.h"
 #include "processor/state_json_reader.h"
@@ -51,22 +52,7 @@ ParamID idOf(const char* path) {
 }
 
 std::shared_ptr<vanto::host::Module> bundle() {
-    static const std::shared_ptr<vanto::host::Module> loaded = [] {
-        std::string error;
-        auto module = vanto::host::Module::load(DOVREL_BUNDLE_PATH, error);
-        if (!module) {
-            ADD_FAILURE() << error;
-        }
-        return module;
-    }();
-    return loaded;
-}
-
-JsonValue parsed(const std::string& text) {
-    JsonValue value;
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    EXPECT_TRUE(vanto::parseJsonDocument(bytes, bytes + text.size(), value)) << text;
-    return value;
+    return vanto::test::loadedBundle();
 }
 
 vanto::StateChunk decodedState(const std::vector<char>& bytes) {
@@ -75,36 +61,6 @@ vanto::StateChunk decodedState(const std::vector<char>& bytes) {
         << std::string(bytes.begin(), bytes.end());
     return state;
 }
-
-// The host's side of the controller's edits: what it performed it hands to the processor's next block.
-class HostEdits final : public Steinberg::Vst::IComponentHandler {
-  public:
-    virtual ~HostEdits() = default;
-    tresult PLUGIN_API beginEdit(ParamID) override { return kResultOk; }
-    tresult PLUGIN_API performEdit(ParamID id, ParamValue value) override {
-        pending.emplace_back(id, value);
-        return kResultOk;
-    }
-    tresult PLUGIN_API endEdit(ParamID) override { return kResultOk; }
-    tresult PLUGIN_API restartComponent(int32 flags) override {
-        restartFlags.push_back(flags);
-        return kResultOk;
-    }
-    tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override {
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            Steinberg::FUnknownPrivate::iidEqual(iid, IComponentHandler::iid)) {
-            *obj = this;
-            return kResultOk;
-        }
-        *obj = nullptr;
-        return Steinberg::kNoInterface;
-    }
-    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
-    Steinberg::uint32 PLUGIN_API release() override { return 1; }
-
-    std::vector<std::pair<ParamID, ParamValue>> pending;
-    std::vector<int32> restartFlags;
-};
 
 using Callback = void (*)(void* context, const char* bytes, std::size_t length);
 
@@ -141,7 +97,7 @@ class Session {
     // The page's last message of the type, or an empty text when none arrived.
     std::string lastPageMessage(const std::string& type) const {
         for (auto message = page.rbegin(); message != page.rend(); ++message) {
-            if (parsed(*message).str("type") == type) {
+            if (vanto::test::parsedJson(*message).str("type") == type) {
                 return *message;
             }
         }
@@ -185,7 +141,7 @@ class Session {
     }
 
     // The host's handler and the page outlive the pair, whose controller lets go of them when it ends.
-    HostEdits host;
+    vanto::test::RecordingComponentHandler host;
     std::vector<std::string> page;
     std::unique_ptr<vanto::host::PluginInstance> instance;
     IEditController* controller = nullptr;
@@ -218,10 +174,10 @@ vanto::StereoBuffer render(Session& session, const vanto::StereoBuffer& input,
     for (std::size_t start = 0; start < input.frames(); start += kBlockFrames, ++blockIndex) {
         const int32 frames = static_cast<int32>(std::min<std::size_t>(kBlockFrames, input.frames() - start));
         block.clearQueues();
-        for (const auto& [id, value] : session.host.pending) {
+        for (const auto& [id, value] : session.host.performed) {
             EXPECT_TRUE(block.inputParameterChanges().add(id, 0, value));
         }
-        session.host.pending.clear();
+        session.host.performed.clear();
         if (automation != nullptr) {
             for (const AutomationPoint& point : automation(blockIndex, frames)) {
                 EXPECT_TRUE(block.inputParameterChanges().add(point.id, point.offset, point.value));
@@ -311,7 +267,7 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     EXPECT_NE(std::find(first.host.restartFlags.begin(), first.host.restartFlags.end(),
                         Steinberg::Vst::kParamValuesChanged),
               first.host.restartFlags.end());
-    EXPECT_GE(first.host.pending.size(), VANTO_PARAM_COUNT);
+    EXPECT_GE(first.host.performed.size(), VANTO_PARAM_COUNT);
     render(first, drums);
     const vanto::StateChunk afterPreset = decodedState(first.componentState());
     for (ParamID id = 0; id < VANTO_PARAM_COUNT; ++id) {
@@ -324,7 +280,8 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
         first.ask(R"({"type":"vanto.setCcMap","map":{"version":1,"bindings":[{"cc":74,"path":"glue.ratio"},)"
                   R"({"cc":7,"path":"master.level","channel":3,"curve":"exp"}]}})",
                   "vanto.ccMapChanged");
-    EXPECT_EQ(parsed(ccMapChanged).find("map")->find("bindings")->array.size(), 2u) << ccMapChanged;
+    EXPECT_EQ(vanto::test::parsedJson(ccMapChanged).find("map")->find("bindings")->array.size(), 2u)
+        << ccMapChanged;
     const std::string padsSet = first.ask(
         R"({"type":"vanto.setPadOverrides","pads":{"kick":{"gain":0.5,"muted":1}}})", "vanto.bankState");
     EXPECT_NE(
@@ -332,8 +289,8 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
         std::string::npos)
         << padsSet;
     first.send(R"({"type":"vanto.setParam","path":"glue.ratio","value":6})");
-    ASSERT_FALSE(first.host.pending.empty());
-    EXPECT_EQ(first.host.pending.back().first, kGlueRatio);
+    ASSERT_FALSE(first.host.performed.empty());
+    EXPECT_EQ(first.host.performed.back().first, kGlueRatio);
     render(first, drums);
 
     // 5. The project is saved: both streams carry the map and the overrides, the component the values.
@@ -351,7 +308,7 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     const std::string savedDocument = first.ask(R"({"type":"vanto.getState"})", "vanto.state");
     const std::string savedBank = first.ask(R"({"type":"vanto.getBankState"})", "vanto.bankState");
     const std::string savedHello = first.ask(R"({"type":"vanto.ready"})", "vanto.hello");
-    EXPECT_EQ(parsed(savedHello).find("presetState")->str("currentId"), "vocal-sit");
+    EXPECT_EQ(vanto::test::parsedJson(savedHello).find("presetState")->str("currentId"), "vocal-sit");
     // What the reopened pair is compared with must hold the map and the overrides.
     EXPECT_NE(savedDocument.find(R"("ccMap":{"version":1,"bindings":[{"cc":74,"path":"glue.ratio"})"),
               std::string::npos)
@@ -377,7 +334,8 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     EXPECT_NE(mapping->getMidiControllerAssignment(0, 0, 7, mapped), kResultOk);
     EXPECT_EQ(reopened.ask(R"({"type":"vanto.getState"})", "vanto.state"), savedDocument);
     EXPECT_EQ(reopened.ask(R"({"type":"vanto.getBankState"})", "vanto.bankState"), savedBank);
-    const JsonValue reopenedHello = parsed(reopened.ask(R"({"type":"vanto.ready"})", "vanto.hello"));
+    const JsonValue reopenedHello =
+        vanto::test::parsedJson(reopened.ask(R"({"type":"vanto.ready"})", "vanto.hello"));
     EXPECT_EQ(reopenedHello.find("ccMap")->find("bindings")->array.size(), 2u);
     const JsonValue* presetState = reopenedHello.find("presetState");
     ASSERT_NE(presetState, nullptr);
@@ -385,11 +343,11 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     EXPECT_EQ(presetState->str("currentId"), "vocal-sit");
     EXPECT_EQ(reopened.controller->getParamNormalized(kProgramChange),
               first.controller->getParamNormalized(kProgramChange));
-    EXPECT_EQ(parsed(reopened.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
+    EXPECT_EQ(vanto::test::parsedJson(reopened.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
                   .find("presetState")
                   ->find("dirty")
                   ->boolean,
-              parsed(first.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
+              vanto::test::parsedJson(first.ask(R"({"type":"vanto.ready"})", "vanto.hello"))
                   .find("presetState")
                   ->find("dirty")
                   ->boolean);

@@ -1,0 +1,65 @@
+#include "bundle_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace vanto::test {
+
+using Steinberg::kResultOk;
+using Steinberg::tresult;
+using Steinberg::Vst::IComponentHandler;
+using Steinberg::Vst::ParamID;
+using Steinberg::Vst::ParamValue;
+
+std::shared_ptr<host::Module> loadedBundle() {
+    static const std::shared_ptr<host::Module> loaded = [] {
+        std::string error;
+        auto module = host::Module::load(DOVREL_BUNDLE_PATH, error);
+        if (!module) {
+            ADD_FAILURE() << error;
+        }
+        return module;
+    }();
+    return loaded;
+}
+
+JsonValue parsedJson(const std::string& text) {
+    JsonValue value;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    EXPECT_TRUE(parseJsonDocument(bytes, bytes + text.size(), value)) << text;
+    return value;
+}
+
+tresult PLUGIN_API RecordingComponentHandler::beginEdit(ParamID id) {
+    return record("begin " + std::to_string(id));
+}
+
+tresult PLUGIN_API RecordingComponentHandler::performEdit(ParamID id, ParamValue value) {
+    performed.emplace_back(id, value);
+    return record("perform " + std::to_string(id));
+}
+
+tresult PLUGIN_API RecordingComponentHandler::endEdit(ParamID id) {
+    return record("end " + std::to_string(id));
+}
+
+tresult PLUGIN_API RecordingComponentHandler::restartComponent(Steinberg::int32 flags) {
+    restartFlags.push_back(flags);
+    return record("restart " + std::to_string(flags));
+}
+
+tresult PLUGIN_API RecordingComponentHandler::queryInterface(const Steinberg::TUID iid, void** obj) {
+    if (Steinberg::FUnknownPrivate::iidEqual(iid, Steinberg::FUnknown::iid) ||
+        Steinberg::FUnknownPrivate::iidEqual(iid, IComponentHandler::iid)) {
+        *obj = this;
+        return kResultOk;
+    }
+    *obj = nullptr;
+    return Steinberg::kNoInterface;
+}
+
+tresult RecordingComponentHandler::record(std::string call) {
+    calls.push_back(std::move(call));
+    return kResultOk;
+}
+
+} // namespace vanto::test

@@ -1,0 +1,47 @@
+// What the tests that drive the built bundle share: the bundle loaded once per test program, a
+// recording stand-in for the host's edit handler, and a strict reading of page messages.
+#pragma once
+
+#include "banks/json_tree.h"
+#include "module.h"
+
+#include "pluginterfaces/vst/ivsteditcontroller.h"
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace vanto::test {
+
+// The bundle of this build, loaded through its module entry on first use; null (with a test
+// failure) when it cannot be loaded.
+std::shared_ptr<host::Module> loadedBundle();
+
+// The message parsed by the independent tree reader; a test failure when it is not strict JSON.
+JsonValue parsedJson(const std::string& text);
+
+// The host's side of parameter edits. Every call is kept as text ("begin 3", "perform 3", "end 3",
+// "restart 1"); performed values and restart flags are kept as they came as well.
+class RecordingComponentHandler final : public Steinberg::Vst::IComponentHandler {
+  public:
+    virtual ~RecordingComponentHandler() = default;
+    Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID id) override;
+    Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id,
+                                              Steinberg::Vst::ParamValue value) override;
+    Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
+    Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+    Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+    // Owned by the test, which keeps it alive longer than the controller it is given to.
+    Steinberg::uint32 PLUGIN_API addRef() override { return 1; }
+    Steinberg::uint32 PLUGIN_API release() override { return 1; }
+
+    std::vector<std::string> calls;
+    std::vector<std::pair<Steinberg::Vst::ParamID, Steinberg::Vst::ParamValue>> performed;
+    std::vector<Steinberg::int32> restartFlags;
+
+  private:
+    Steinberg::tresult record(std::string call);
+};
+
+} // namespace vanto::test
