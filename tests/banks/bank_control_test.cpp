@@ -13,6 +13,8 @@
 #include "banks/split_fields.h"
 #include "encoding/sha256.h"
 
+#include "support/scoped_environment.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -444,30 +446,10 @@ TEST(SplitFields, SplitsAtTabsUpToTheLimit) {
         EXPECT_EQ(splitFields(c.text, c.maxFields), c.fields) << c.text << " " << c.maxFields;
 }
 
-// Saves an environment variable and puts it back when the test ends.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 class HostedBankControl : public BankControlTest {
   protected:
     TempFolder dataHome;
-    ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path()};
+    vanto::test::ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path().c_str()};
     LocalHttpsServer server;
     std::vector<uint8_t> archive;
     std::string pin;

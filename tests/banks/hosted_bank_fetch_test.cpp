@@ -7,6 +7,8 @@
 #include "banks/runtime_bank_loader.h"
 #include "encoding/sha256.h"
 
+#include "support/scoped_environment.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,29 +29,6 @@ std::string digestOf(const std::vector<uint8_t>& bytes) {
     return sha256Hex(bytes.data(), bytes.size());
 }
 
-// Saves an environment variable and puts it back when the test ends.
-class ScopedEnvironment {
-  public:
-    ScopedEnvironment(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value != nullptr)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 std::vector<std::string> entriesBelow(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
@@ -60,7 +39,7 @@ std::vector<std::string> entriesBelow(const std::string& folder) {
 class HostedBankFetch : public ::testing::Test {
   protected:
     TempFolder dataHome;
-    ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path().c_str()};
+    vanto::test::ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path().c_str()};
     LocalHttpsServer server;
     // The helper program this build made, as the plug-in runs it from its bundle.
     HostedBankFetchOptions trusted{server.caFile(), kHostedBankMaxDownloadBytes, DOVREL_BANK_FETCH_HELPER};
@@ -296,7 +275,7 @@ TEST(HostedBankUrlScheme, NamesTheSchemeOfAbsoluteUrlsOnly) {
 TEST(HostedBankCacheRoot, FollowsXdgDataHomeAndFallsBackToHome) {
     TempFolder home;
     TempFolder dataHome;
-    ScopedEnvironment homeVariable("HOME", home.path().c_str());
+    vanto::test::ScopedEnvironment homeVariable("HOME", home.path().c_str());
     const struct {
         const char* xdg;
         std::string root;
@@ -306,13 +285,13 @@ TEST(HostedBankCacheRoot, FollowsXdgDataHomeAndFallsBackToHome) {
         {"relative/data", home.at(".local/share/Vanto/banks")}, // a relative XDG_DATA_HOME is ignored
     };
     for (const auto& c : cases) {
-        ScopedEnvironment xdg("XDG_DATA_HOME", c.xdg);
+        vanto::test::ScopedEnvironment xdg("XDG_DATA_HOME", c.xdg);
         EXPECT_EQ(hostedBankCacheRoot(), c.root);
         EXPECT_TRUE(fs::is_directory(c.root));
     }
     // A data folder that cannot hold the cache yields no root, and the fetcher says so.
     fixtures::writeFile(dataHome.at("file"), "not a folder");
-    ScopedEnvironment blocked("XDG_DATA_HOME", dataHome.at("file").c_str());
+    vanto::test::ScopedEnvironment blocked("XDG_DATA_HOME", dataHome.at("file").c_str());
     EXPECT_EQ(hostedBankCacheRoot(), "");
     std::string path;
     std::string error;
