@@ -106,13 +106,7 @@ class PageBridge : public ::testing::Test {
         return found;
     }
 
-    std::vector<ParamValue> normalizedValues() const {
-        std::vector<ParamValue> values;
-        for (ParamID id = 0; id < VANTO_PARAM_COUNT; ++id) {
-            values.push_back(controller->getParamNormalized(id));
-        }
-        return values;
-    }
+    std::vector<ParamValue> normalizedValues() const { return vanto::test::tableParamValues(*controller); }
 
     BridgeFunctions bridge;
     // Declared before the instance: the controller releases the handler when the instance ends.

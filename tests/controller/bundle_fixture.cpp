@@ -1,5 +1,7 @@
 #include "bundle_fixture.h"
 
+#include "kernel/param_table.h"
+
 #include <gtest/gtest.h>
 
 namespace vanto::test {
@@ -20,6 +22,14 @@ std::shared_ptr<host::Module> loadedBundle() {
         return module;
     }();
     return loaded;
+}
+
+std::vector<ParamValue> tableParamValues(Steinberg::Vst::IEditController& controller) {
+    std::vector<ParamValue> values;
+    for (ParamID id = 0; id < VANTO_PARAM_COUNT; ++id) {
+        values.push_back(controller.getParamNormalized(id));
+    }
+    return values;
 }
 
 JsonValue parsedJson(const std::string& text) {

@@ -18,6 +18,9 @@ namespace vanto::test {
 // failure) when it cannot be loaded.
 std::shared_ptr<host::Module> loadedBundle();
 
+// The controller's normalized values of the table parameters, in id order.
+std::vector<Steinberg::Vst::ParamValue> tableParamValues(Steinberg::Vst::IEditController& controller);
+
 // The message parsed by the independent tree reader; a test failure when it is not strict JSON.
 JsonValue parsedJson(const std::string& text);
 

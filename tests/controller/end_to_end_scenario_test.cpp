@@ -113,13 +113,7 @@ class Session {
         return answer;
     }
 
-    std::vector<ParamValue> normalizedValues() const {
-        std::vector<ParamValue> values;
-        for (ParamID id = 0; id < VANTO_PARAM_COUNT; ++id) {
-            values.push_back(controller->getParamNormalized(id));
-        }
-        return values;
-    }
+    std::vector<ParamValue> normalizedValues() const { return vanto::test::tableParamValues(*controller); }
 
     std::vector<char> componentState() const {
         std::vector<char> state;
