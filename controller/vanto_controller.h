@@ -97,7 +97,6 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void sendResetCounters();
     void pollTransport();
     void drainProcessorFeeds();
-    double cadenceIntervalSeconds() const { return subscription.cadenceIntervalSeconds(); }
     void startCadenceClock();
     void stopCadenceClock();
 
