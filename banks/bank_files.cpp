@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
+#include <new>
 
 namespace vanto {
 
@@ -14,24 +16,34 @@ struct FileCloser {
 
 } // namespace
 
-bool readWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+FileRead readFileUpTo(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& out) {
     out.clear();
     std::error_code ec;
     // A directory opens for reading on some systems and then reports a nonsense size.
     if (!std::filesystem::is_regular_file(path, ec))
-        return false;
+        return FileRead::unreadable;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file || std::fseek(file.get(), 0, SEEK_END) != 0)
-        return false;
+        return FileRead::unreadable;
     long size = std::ftell(file.get());
     if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
-        return false;
-    out.resize(static_cast<size_t>(size));
+        return FileRead::unreadable;
+    if (static_cast<uint64_t>(size) > maxBytes)
+        return FileRead::tooLarge;
+    try {
+        out.resize(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return FileRead::unreadable;
+    }
     if (size > 0 && std::fread(out.data(), 1, out.size(), file.get()) != out.size()) {
         out.clear();
-        return false;
+        return FileRead::unreadable;
     }
-    return true;
+    return FileRead::ok;
+}
+
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& out) {
+    return readFileUpTo(path, std::numeric_limits<uint64_t>::max(), out) == FileRead::ok;
 }
 
 std::string joinPath(const std::string& dir, const std::string& relative) {

@@ -7,7 +7,18 @@
 
 namespace vanto {
 
-// Reads the whole regular file into `out`. False when it cannot be opened, sized or fully read.
+enum class FileRead {
+    ok,
+    unreadable, // missing, no regular file, or it could not be opened, sized or fully read
+    tooLarge,   // larger than the caller accepts; nothing of it was read
+};
+
+// Reads the whole regular file into `out` when it holds at most `maxBytes`. The size is checked before
+// anything is read or allocated, so a hostile file (a huge sparse one, say) costs nothing.
+FileRead readFileUpTo(const std::string& path, uint64_t maxBytes, std::vector<uint8_t>& out);
+
+// Reads the whole regular file into `out`, whatever its size. False when it cannot be opened, sized or
+// fully read, or there is no memory for it.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& out);
 
 // `relative` inside `dir`: an empty relative gives dir, an absolute one is returned unchanged, an empty

@@ -47,17 +47,8 @@ class RuntimeBankLoader {
     RuntimeBankLoader(const std::string& directory, size_t arenaFrameCapacity, const std::string& instrument)
         : directory_(directory), arenaFrameCapacity_(arenaFrameCapacity), requestedInstrument_(instrument) {}
 
-    RuntimeBankLoad load() {
-        RuntimeBankLoad result;
-        if (stageEverything()) {
-            result.outcome = RuntimeBankOutcome::ok;
-            result.bank = std::move(bank_);
-        } else {
-            result.outcome = failure_;
-            result.error = std::move(message_);
-        }
-        return result;
-    }
+    RuntimeBankLoad load() { return resultOf(stageEverything()); }
+    RuntimeBankLoad inspect() { return resultOf(checkManifest()); }
 
   private:
     std::string directory_;
@@ -71,6 +62,18 @@ class RuntimeBankLoader {
     RuntimeBankOutcome failure_ = RuntimeBankOutcome::bankMissing;
     std::string message_;
 
+    RuntimeBankLoad resultOf(bool succeeded) {
+        RuntimeBankLoad result;
+        if (succeeded) {
+            result.outcome = RuntimeBankOutcome::ok;
+            result.bank = std::move(bank_);
+        } else {
+            result.outcome = failure_;
+            result.error = std::move(message_);
+        }
+        return result;
+    }
+
     bool fail(RuntimeBankOutcome outcome, std::string message) {
         failure_ = outcome;
         message_ = std::move(message);
@@ -80,6 +83,31 @@ class RuntimeBankLoader {
     // Both the text and, through any symbolic links, the real file must stay inside the pack.
     bool isPackPath(const std::string& relative) const {
         return pathIsContained(relative) && realPathStaysInside(directory_, relative);
+    }
+
+    // A document of the pack, read only when it is no larger than kMaxPackDocumentBytes; `name` is how
+    // a refusal names it.
+    bool readPackDocument(const std::string& path, const std::string& name, std::vector<uint8_t>& bytes,
+                          const std::string& unreadableMessage) {
+        switch (readFileUpTo(path, kMaxPackDocumentBytes, bytes)) {
+        case FileRead::ok:
+            return true;
+        case FileRead::tooLarge:
+            return fail(RuntimeBankOutcome::bankTooLarge, name + " is larger than the " +
+                                                              std::to_string(kMaxPackDocumentBytes) +
+                                                              " bytes a pack document may hold");
+        case FileRead::unreadable:
+            break;
+        }
+        return fail(RuntimeBankOutcome::bankMissing, unreadableMessage);
+    }
+
+    bool checkManifest() {
+        std::string documentPath;
+        if (!readManifest() || !checkAssetDeclarations())
+            return false;
+        collectPositionings();
+        return selectInstrument(documentPath);
     }
 
     bool stageEverything() {
@@ -102,8 +130,8 @@ class RuntimeBankLoader {
     bool readManifest() {
         std::string manifestPath = joinPath(directory_, "bank.json");
         std::vector<uint8_t> bytes;
-        if (!readWholeFile(manifestPath, bytes))
-            return fail(RuntimeBankOutcome::bankMissing, "cannot read " + manifestPath);
+        if (!readPackDocument(manifestPath, "bank.json", bytes, "cannot read " + manifestPath))
+            return false;
         if (!parseJsonDocument(bytes, manifest_) || !manifest_.isObject())
             return fail(RuntimeBankOutcome::bankMalformed, "bank.json is not a JSON object");
         std::string format = manifest_.str("format");
@@ -119,24 +147,32 @@ class RuntimeBankLoader {
         return true;
     }
 
-    bool verifyAssets() {
+    // Runs `step` on every object entry of the asset table, in order, until one fails.
+    template <class Step> bool forEachAsset(Step step) {
         const JsonValue* assetTable = arrayMember(manifest_, "assetTable");
         if (assetTable == nullptr || assetTable->array.empty())
             return fail(RuntimeBankOutcome::bankMalformed, "bank.json declares no assetTable");
         for (const JsonValue& entry : assetTable->array) {
-            if (entry.isObject() && !verifyAsset(entry))
+            if (entry.isObject() && !step(entry))
                 return false;
         }
         return true;
     }
 
-    bool verifyAsset(const JsonValue& entry) {
+    bool verifyAssets() {
+        return forEachAsset(
+            [this](const JsonValue& entry) { return checkAssetDeclaration(entry) && verifyAsset(entry); });
+    }
+
+    bool checkAssetDeclarations() {
+        return forEachAsset([this](const JsonValue& entry) { return checkAssetDeclaration(entry); });
+    }
+
+    // What an entry must be before its file is looked at.
+    bool checkAssetDeclaration(const JsonValue& entry) {
         std::string id = entry.str("id");
         std::string path = entry.str("path");
-        std::string declaredDigest = entry.str("sha256");
         std::string codec = entry.str("codec", "wav");
-        const JsonValue* bytesMember = entry.find("bytes");
-        double declaredBytes = bytesMember != nullptr && bytesMember->isNumber() ? bytesMember->number : -1.0;
         if (id.empty() || path.empty())
             return fail(RuntimeBankOutcome::bankMalformed, "assetTable entry missing id or path");
         if (!isPackPath(path))
@@ -146,6 +182,15 @@ class RuntimeBankLoader {
             return fail(RuntimeBankOutcome::bankUnsupportedCodec,
                         "asset " + quoted(id) + " codec " + quoted(codec) +
                             " is not decoded by the native runtime loader (wav only)");
+        return true;
+    }
+
+    bool verifyAsset(const JsonValue& entry) {
+        std::string id = entry.str("id");
+        std::string path = entry.str("path");
+        std::string declaredDigest = entry.str("sha256");
+        const JsonValue* bytesMember = entry.find("bytes");
+        double declaredBytes = bytesMember != nullptr && bytesMember->isNumber() ? bytesMember->number : -1.0;
         std::vector<uint8_t> bytes;
         if (!readWholeFile(joinPath(directory_, path), bytes))
             return fail(RuntimeBankOutcome::bankMissing, "asset " + quoted(id) + " file missing: " + path);
@@ -200,7 +245,8 @@ class RuntimeBankLoader {
     void readPresetParams(const std::string& documentPath, StagedPreset& preset) const {
         std::vector<uint8_t> bytes;
         JsonValue document;
-        if (!isPackPath(documentPath) || !readWholeFile(joinPath(directory_, documentPath), bytes) ||
+        if (!isPackPath(documentPath) ||
+            readFileUpTo(joinPath(directory_, documentPath), kMaxPackDocumentBytes, bytes) != FileRead::ok ||
             !parseJsonDocument(bytes, document))
             return;
         const JsonValue* params = document.find("params");
@@ -243,7 +289,8 @@ class RuntimeBankLoader {
                         (known.empty() ? " (the bank lists none)" : " (known: " + known + ")"));
     }
 
-    bool readInstrumentDocument(JsonValue& document) {
+    // The requested (or first usable) instrument or kit, taken into the bank, and its document's path.
+    bool selectInstrument(std::string& documentPath) {
         std::string kind;
         const JsonValue* entry = findInstrumentEntry(kind);
         if (entry == nullptr)
@@ -251,12 +298,18 @@ class RuntimeBankLoader {
         bank_.instrumentId = entry->str("id");
         bank_.instrumentName = entry->str("name");
         bank_.instrumentKind = kind;
-        std::string documentPath = entry->str("document");
-        if (!isPackPath(documentPath))
-            return failNoInstrument();
+        documentPath = entry->str("document");
+        return isPackPath(documentPath) || failNoInstrument();
+    }
+
+    bool readInstrumentDocument(JsonValue& document) {
+        std::string documentPath;
+        if (!selectInstrument(documentPath))
+            return false;
         std::vector<uint8_t> bytes;
-        if (!readWholeFile(joinPath(directory_, documentPath), bytes))
-            return fail(RuntimeBankOutcome::bankMissing, "instrument document missing: " + documentPath);
+        if (!readPackDocument(joinPath(directory_, documentPath), "instrument document " + documentPath,
+                              bytes, "instrument document missing: " + documentPath))
+            return false;
         if (!parseJsonDocument(bytes, document) || !document.isObject())
             return fail(RuntimeBankOutcome::bankMalformed, "instrument document is not a JSON object");
         std::string format = document.str("format");
@@ -340,6 +393,10 @@ class RuntimeBankLoader {
 RuntimeBankLoad loadRuntimeBank(const std::string& bankDirectory, size_t arenaFrameCapacity,
                                 const std::string& instrument) {
     return RuntimeBankLoader(bankDirectory, arenaFrameCapacity, instrument).load();
+}
+
+RuntimeBankLoad inspectRuntimeBank(const std::string& bankDirectory, const std::string& instrument) {
+    return RuntimeBankLoader(bankDirectory, 0, instrument).inspect();
 }
 
 } // namespace vanto

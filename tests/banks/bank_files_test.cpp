@@ -53,6 +53,31 @@ TEST(BankFiles, ReadWholeFileReadsBytesAndRefusesWhatIsNoFile) {
     EXPECT_FALSE(readWholeFile(folder.path(), out)); // a folder
 }
 
+TEST(BankFiles, ReadFileUpToReadsNothingOfAFileAboveTheLimit) {
+    fixtures::TempFolder folder;
+    const std::vector<uint8_t> bytes = {1, 2, 3, 4};
+    fixtures::writeFile(folder.at("four.bin"), bytes);
+    // A sparse file far larger than this machine could hold: sizing it must be all that happens.
+    fixtures::writeSparseFile(folder.at("huge.bin"), uint64_t{1} << 42);
+    const struct {
+        const char* file;
+        uint64_t limit;
+        FileRead result;
+        std::vector<uint8_t> read;
+    } cases[] = {
+        {"four.bin", 4, FileRead::ok, bytes},
+        {"four.bin", 3, FileRead::tooLarge, {}},
+        {"huge.bin", uint64_t{1} << 41, FileRead::tooLarge, {}},
+        {"missing.bin", 4, FileRead::unreadable, {}},
+        {"", 4, FileRead::unreadable, {}}, // the folder itself
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> out = {42};
+        EXPECT_EQ(readFileUpTo(folder.at(c.file), c.limit, out), c.result) << c.file << " " << c.limit;
+        EXPECT_EQ(out, c.read) << c.file << " " << c.limit;
+    }
+}
+
 TEST(BankFiles, RealPathMustStayInsideThroughSymbolicLinks) {
     fixtures::TempFolder outside;
     fixtures::TempFolder pack;

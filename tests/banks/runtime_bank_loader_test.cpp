@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <set>
 
 namespace vanto {
 namespace {
@@ -340,6 +341,129 @@ TEST(RuntimeBankLoader, ToleratesWhatTheManifestMayLeaveOutOrRepeat) {
     ASSERT_EQ(load.outcome, RuntimeBankOutcome::ok) << load.error;
     EXPECT_EQ(load.bank.samples.size(), 64u);
     EXPECT_EQ(load.bank.sampleRate, 44100.0);
+}
+
+TEST(RuntimeBankInspection, FailsExactlyWhereTheManifestAloneShowsTheFault) {
+    // What only the files behind the manifest reveal: an inspection reads none of them.
+    const std::set<std::string> beyondManifest = {
+        "asset file missing",
+        "declared 10 bytes larger",
+        "digest in upper case",
+        "digest of other bytes",
+        "instrument document missing",
+        "instrument document not an object",
+        "instrument document format",
+        "no zones",
+        "zone names an undeclared asset",
+        "8-bit asset",
+        "truncated asset",
+        "pool larger than the arena",
+        "zones that are no objects",
+    };
+    for (const FailureCase& c : failureCases()) {
+        TempFolder scratch;
+        std::string packDir = scratch.at("pack");
+        SoundPack pack = minimalPack();
+        if (c.change)
+            c.change(pack);
+        pack.writeTo(packDir);
+        if (c.onDisk)
+            c.onDisk(packDir);
+        RuntimeBankLoad inspection = inspectRuntimeBank(packDir, c.instrument);
+        if (beyondManifest.count(c.what) != 0) {
+            EXPECT_EQ(inspection.outcome, RuntimeBankOutcome::ok) << c.what << ": " << inspection.error;
+            EXPECT_EQ(inspection.error, "") << c.what;
+        } else {
+            EXPECT_EQ(inspection.outcome, c.outcome) << c.what << ": " << inspection.error;
+            EXPECT_EQ(inspection.error, c.message(packDir)) << c.what;
+        }
+    }
+}
+
+TEST(RuntimeBankInspection, TellsWhatThePackIsWithoutReadingAnyAsset) {
+    TempFolder folder;
+    SoundPack pack = richPack();
+    pack.writeTo(folder.path());
+    const RuntimeBankLoad loaded = loadRuntimeBank(folder.path(), 0, "kit");
+    ASSERT_EQ(loaded.outcome, RuntimeBankOutcome::ok) << loaded.error;
+    // Every asset becomes far larger than memory could hold: reading one would fail the inspection.
+    for (const fixtures::PackAsset& asset : pack.assets)
+        fixtures::writeSparseFile(folder.at(asset.path), uint64_t{1} << 42);
+
+    const RuntimeBankLoad inspected = inspectRuntimeBank(folder.path(), "kit");
+    ASSERT_EQ(inspected.outcome, RuntimeBankOutcome::ok) << inspected.error;
+    const StagedBank& bank = inspected.bank;
+    EXPECT_EQ(bank.id, loaded.bank.id);
+    EXPECT_EQ(bank.version, loaded.bank.version);
+    EXPECT_EQ(bank.name, loaded.bank.name);
+    EXPECT_EQ(bank.sha256, loaded.bank.sha256);
+    EXPECT_EQ(bank.instrumentId, "kit");
+    EXPECT_EQ(bank.instrumentName, loaded.bank.instrumentName);
+    EXPECT_EQ(bank.instrumentKind, "kits");
+    ASSERT_EQ(bank.positionings.size(), loaded.bank.positionings.size());
+    for (size_t i = 0; i < bank.positionings.size(); ++i)
+        EXPECT_EQ(bank.positionings[i].id, loaded.bank.positionings[i].id);
+    // Nothing is staged: no zones, no pool, and no presets, whose documents are not read either.
+    EXPECT_TRUE(bank.zones.empty());
+    EXPECT_TRUE(bank.samples.empty());
+    EXPECT_TRUE(bank.presets.empty());
+}
+
+TEST(RuntimeBankLoader, PackDocumentsAboveTheSizeLimitAreRefusedUnread) {
+    const std::string tooLarge = " is larger than the 1048576 bytes a pack document may hold";
+    // A document padded with trailing whitespace to `size` bytes.
+    auto padded = [](std::string document, uint64_t size) {
+        document.resize(static_cast<size_t>(size), ' ');
+        return document;
+    };
+    const struct {
+        const char* what;
+        std::function<void(const std::string&)> onDisk; // given the written minimal pack's folder
+        RuntimeBankOutcome outcome;
+        std::string message;
+        bool inspectionRefusesToo;
+    } cases[] = {
+        {"a manifest of exactly the limit",
+         [&](const std::string& dir) {
+             fixtures::writeFile(dir + "/bank.json",
+                                 padded(minimalPack().manifestJson(), kMaxPackDocumentBytes));
+         },
+         RuntimeBankOutcome::ok, "", false},
+        {"a manifest one byte above it",
+         [&](const std::string& dir) {
+             fixtures::writeFile(dir + "/bank.json",
+                                 padded(minimalPack().manifestJson(), kMaxPackDocumentBytes + 1));
+         },
+         RuntimeBankOutcome::bankTooLarge, "bank.json" + tooLarge, true},
+        {"a sparse manifest far beyond memory",
+         [](const std::string& dir) { fixtures::writeSparseFile(dir + "/bank.json", uint64_t{1} << 42); },
+         RuntimeBankOutcome::bankTooLarge, "bank.json" + tooLarge, true},
+        {"an instrument document above it",
+         [](const std::string& dir) {
+             fixtures::writeSparseFile(dir + "/instruments/drums.json", kMaxPackDocumentBytes + 1);
+         },
+         RuntimeBankOutcome::bankTooLarge, "instrument document instruments/drums.json" + tooLarge, false},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        minimalPack().writeTo(folder.path());
+        c.onDisk(folder.path());
+        RuntimeBankLoad load = loadRuntimeBank(folder.path(), 0, "");
+        EXPECT_EQ(load.outcome, c.outcome) << c.what << ": " << load.error;
+        EXPECT_EQ(load.error, c.message) << c.what;
+        RuntimeBankLoad inspection = inspectRuntimeBank(folder.path(), "");
+        EXPECT_EQ(inspection.outcome, c.inspectionRefusesToo ? c.outcome : RuntimeBankOutcome::ok) << c.what;
+        EXPECT_EQ(inspection.error, c.inspectionRefusesToo ? c.message : "") << c.what;
+    }
+
+    // An oversized preset document only loses its preset, like any unreadable one.
+    TempFolder folder;
+    SoundPack pack = richPack();
+    pack.writeTo(folder.path());
+    fixtures::writeSparseFile(folder.at(pack.presets[0].document), kMaxPackDocumentBytes + 1);
+    RuntimeBankLoad load = loadRuntimeBank(folder.path(), 0, "");
+    ASSERT_EQ(load.outcome, RuntimeBankOutcome::ok) << load.error;
+    EXPECT_TRUE(load.bank.presets.empty());
 }
 
 } // namespace

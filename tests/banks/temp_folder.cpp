@@ -36,6 +36,11 @@ void writeFile(const std::string& path, const std::string& text) {
     writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+void writeSparseFile(const std::string& path, uint64_t size) {
+    writeFile(path, std::vector<uint8_t>());
+    fs::resize_file(path, size);
+}
+
 std::vector<uint8_t> fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

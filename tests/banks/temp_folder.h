@@ -25,6 +25,9 @@ class TempFolder {
 // Writes a file, creating the folders above it.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void writeFile(const std::string& path, const std::string& text);
+// Writes a sparse file of `size` zero bytes, which takes next to no room on disk: for files far larger
+// than any reader could hold, to show that they are never read.
+void writeSparseFile(const std::string& path, uint64_t size);
 std::vector<uint8_t> fileBytes(const std::string& path);
 
 } // namespace vanto::fixtures
