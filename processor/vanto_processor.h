@@ -47,9 +47,9 @@ class VantoProcessor : public AudioEffect {
     Steinberg::tresult PLUGIN_API setState(Steinberg::IBStream* state) override;
     Steinberg::tresult PLUGIN_API notify(Steinberg::Vst::IMessage* message) override;
 
-    // Loads the sound pack at `path` and offers it to the engine. A pack the engine refuses counts as too
-    // large; this effect's engine refuses every bank. Each failure is recorded as a runtime diagnostic
-    // and the health report sent to the controller; `error` gets the reason.
+    // Reads the sound pack at `path` (its manifest only: this effect's engine takes no bank, so none is
+    // staged) and concludes the load. Each failure is recorded as a runtime diagnostic and the health
+    // report sent to the controller; `error` gets the reason.
     RuntimeBankOutcome loadRuntimeBankFromPath(const std::string& path, const std::string& source,
                                                const std::string& instrument, std::string& error);
 
@@ -66,6 +66,11 @@ class VantoProcessor : public AudioEffect {
 
     // State.
     void restoreRuntimeBank(const StateChunk& chunk);
+
+    // A pack read for a bank request or a restored state: a pack that is a bank is refused as the
+    // engine refuses every bank; every outcome is recorded and reported. Main thread.
+    RuntimeBankOutcome concludeRuntimeBankLoad(const RuntimeBankLoad& load, const std::string& source,
+                                               std::string& error);
 
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);

@@ -1,22 +1,18 @@
-// Runtime sample banks: loading one on the controller's request or because a restored state names
-// it, and the recall outcome when a state names a bank that cannot be provided. This effect's engine
-// plays no samples and refuses every bank, so even a pack that loads cleanly ends in a diagnostic the
-// controller is told about.
+// Runtime sample banks: answering the controller's request for one or a restored state that names one,
+// and the recall outcome when a state names a bank that cannot be provided. This effect's engine plays
+// no samples and refuses every bank, so a pack is only inspected, never staged, and even a pack that
+// would load cleanly ends in a diagnostic the controller is told about.
 #include "processor/vanto_processor.h"
 
 #include "banks/hosted_bank_cache.h"
-#include "banks/runtime_bank_loader.h"
+#include "processor/requested_bank_read.h"
 #include "processor/state_chunk.h"
 
 #include <cstring>
-#include <memory>
 
 namespace vanto {
 
 namespace {
-
-// The loader checks no pool size; the engine decides when a bank is offered to it.
-constexpr std::size_t kNoArenaLimit = 0;
 
 bool namesLoadableBank(const StateChunk& chunk) {
     return chunk.hasBankRef && chunk.hasBankLocator && chunk.bankLocator[0] != '\0' &&
@@ -41,19 +37,16 @@ std::string folderOfStateBank(const StateChunk& chunk) {
 RuntimeBankOutcome VantoProcessor::loadRuntimeBankFromPath(const std::string& path, const std::string& source,
                                                            const std::string& instrument,
                                                            std::string& error) {
-    // An empty path would name the host's working folder; a request without a folder names no bank.
-    RuntimeBankLoad load;
-    if (path.empty()) {
-        load.error = "no bank folder was named";
-    } else {
-        load = loadRuntimeBank(path, kNoArenaLimit, instrument);
-    }
+    return concludeRuntimeBankLoad(readRequestedBank(path, instrument), source, error);
+}
+
+RuntimeBankOutcome VantoProcessor::concludeRuntimeBankLoad(const RuntimeBankLoad& load,
+                                                           const std::string& source, std::string& error) {
     RuntimeBankOutcome outcome = load.outcome;
     error = load.error;
+    // The engine would refuse the staged bank (KernelEngine::publishRuntimeBank takes none), so a pack
+    // that is a bank is refused as that refusal reads, without staging it first.
     if (outcome == RuntimeBankOutcome::ok) {
-        if (engine.publishRuntimeBank(std::make_shared<const StagedBank>(std::move(load.bank)))) {
-            return outcome;
-        }
         error = "the engine refused the staged bank (arena capacity)";
         outcome = RuntimeBankOutcome::bankTooLarge;
     }
@@ -62,13 +55,12 @@ RuntimeBankOutcome VantoProcessor::loadRuntimeBankFromPath(const std::string& pa
     return outcome;
 }
 
+// No bank a state names can be provided, as the engine takes none; reading the pack still tells the
+// controller why it is not there (the pack's own fault, or the engine's refusal).
 void VantoProcessor::restoreRuntimeBank(const StateChunk& chunk) {
     if (namesLoadableBank(chunk)) {
         std::string error;
-        if (loadRuntimeBankFromPath(folderOfStateBank(chunk), chunk.bankSource, chunk.bankInstrument,
-                                    error) == RuntimeBankOutcome::ok) {
-            return;
-        }
+        loadRuntimeBankFromPath(folderOfStateBank(chunk), chunk.bankSource, chunk.bankInstrument, error);
     }
     // A state that located a bank it could not provide leaves no earlier bank playing in its place.
     if (chunk.hasBankLocator) {

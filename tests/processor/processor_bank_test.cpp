@@ -69,6 +69,14 @@ std::vector<Record> currentRecords(ProcessorHarness& harness) {
     return records;
 }
 
+// Sends a bank request and returns the processor's reply, once it has come; empty when none came.
+std::string answerToBankRequest(ProcessorHarness& harness, const std::string& payload) {
+    EXPECT_EQ(harness.notify("vanto.loadRuntimeBank", payload), kResultOk);
+    const auto replies = harness.recorder().withId("vanto.runtimeBankResult");
+    EXPECT_EQ(replies.size(), 1u);
+    return replies.empty() ? std::string() : replies.back().payload.value_or("");
+}
+
 std::string stateNaming(const std::string& bankMembers) {
     return "{\"params\":{\"glue.ratio\":3.5},\"bank\":{\"version\":1," + bankMembers + "}}";
 }
@@ -125,9 +133,10 @@ TEST_F(ProcessorBanks, EachLoadFailureIsRecordedWithItsOutcome) {
         {"a missing folder", [](SoundPack&) {}, "", "bank.missing", "bank-missing"},
         {"a manifest that is no JSON", [](SoundPack& p) { p.manifestText = "{"; }, "", "bank.missing",
          "bank-malformed"},
+        // The digest belongs to an asset, which is never read: the pack is refused like one that loads.
         {"an asset whose digest differs",
-         [](SoundPack& p) { p.asset("kick").declaredSha256 = std::string(64, '0'); }, "",
-         "bank.hash-mismatch", "bank-hash-mismatch"},
+         [](SoundPack& p) { p.asset("kick").declaredSha256 = std::string(64, '0'); }, "", "bank.missing",
+         "bank-too-large"},
         {"an unknown instrument", [](SoundPack&) {}, "strings", "bank.missing", "bank-instrument-unknown"},
     };
     for (const Case& c : cases) {
@@ -155,6 +164,43 @@ TEST_F(ProcessorBanks, EachLoadFailureIsRecordedWithItsOutcome) {
             << c.what << ": " << records[0].message;
         EXPECT_EQ(records[1].code, "bank.missing") << c.what;
         EXPECT_EQ(records[1].phase, "state") << c.what;
+    }
+}
+
+// A hand-made project may name a pack of any size. Only its manifest is read, so a restore or a request
+// is answered at once and leaves the diagnostics its manifest calls for, however large the assets are.
+TEST_F(ProcessorBanks, APackIsJudgedByItsManifestAloneWhateverItsAssetsHold) {
+    const std::string refusal = "the engine refused the staged bank (arena capacity)";
+    const std::string oversized = "bank.json is larger than the 1048576 bytes a pack document may hold";
+    const struct {
+        const char* what;
+        std::string file; // made far larger than memory could hold
+        std::string message;
+    } cases[] = {
+        {"an enormous asset", pack.asset("kick").path, refusal},
+        {"an enormous manifest", "bank.json", oversized},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder.at(std::string("huge-") + c.what);
+        pack.writeTo(path);
+        vanto::fixtures::writeSparseFile(path + "/" + c.file, uint64_t{1} << 42);
+
+        ProcessorHarness restored;
+        ASSERT_EQ(restored.restoreState(stateNaming("\"id\":\"fixture-pack\",\"source\":\"user-folder\","
+                                                    "\"locator\":\"" +
+                                                    path + "\"")),
+                  kResultOk)
+            << c.what;
+        const std::vector<Record> records = currentRecords(restored);
+        ASSERT_EQ(records.size(), 2u) << c.what;
+        EXPECT_EQ(records[0].message, "runtime bank load refused (bank-too-large): " + c.message) << c.what;
+        EXPECT_EQ(records[0].detail, "{\"reason\":\"bank-too-large\",\"source\":\"user-folder\"}") << c.what;
+        EXPECT_EQ(records[1].detail, "{\"bank\":\"fixture-pack\",\"banks\":0}") << c.what;
+
+        ProcessorHarness requested;
+        EXPECT_EQ(answerToBankRequest(requested, "user-folder\n" + path + "\n\n"),
+                  "bank-too-large\n" + c.message)
+            << c.what;
     }
 }
 
