@@ -2,6 +2,7 @@
 // in its own file. Call it from a thread that may block; never from the audio thread.
 #pragma once
 
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,15 @@ struct HelperProcessResult {
 
 inline constexpr size_t kHelperOutputLimit = 4096;
 
+// How long a helper asked to stop may take to end before it is killed.
+inline constexpr int kHelperStopGraceMilliseconds = 500;
+
 // Runs `program` with `arguments` (no shell: each argument reaches it as it is), with no input, no
-// descriptors of this process besides its output, and waits for it to end.
-HelperProcessResult runHelperProcess(const std::string& program, const std::vector<std::string>& arguments);
+// descriptors of this process besides its output, and waits for it to end. A stop requested through
+// `stop` (from any thread) ends the run early: the program is asked to end, killed when it has not
+// within kHelperStopGraceMilliseconds, and waited for, so that no process is left behind; a stop
+// requested before the start means the program is not started.
+HelperProcessResult runHelperProcess(const std::string& program, const std::vector<std::string>& arguments,
+                                     std::stop_token stop = {});
 
 } // namespace vanto

@@ -1,10 +1,15 @@
-// Helper programs through posix_spawn: no fork of the host's whole process, and no shell.
+// Helper programs through posix_spawn: no fork of the host's whole process, and no shell. The thread
+// that runs a helper is the only one that signals or waits for it, so its process id can never have
+// been reused by the time it is signalled.
 #include "banks/helper_process.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <optional>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,6 +27,10 @@ class Descriptor {
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    void reset(int fd) {
+        close();
+        fd_ = fd;
+    }
     void close() {
         if (fd_ >= 0)
             ::close(fd_);
@@ -75,12 +84,70 @@ bool prepareChildDescriptors(SpawnActions& actions, int pipeWriteEnd) {
            posix_spawn_file_actions_addclosefrom_np(a, STDERR_FILENO + 1) == 0;
 }
 
+// A stop request, from whatever thread makes it, writes a byte into a pipe that the thread collecting
+// the helper's output polls beside that output.
+class StopWake {
+  public:
+    explicit StopWake(std::stop_token stop) {
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        readEnd_.reset(ends[0]);
+        writeEnd_.reset(ends[1]);
+        request_.emplace(std::move(stop), WriteByte{writeEnd_.get()});
+    }
+    StopWake(const StopWake&) = delete;
+    StopWake& operator=(const StopWake&) = delete;
+
+    bool usable() const { return readEnd_.get() >= 0; }
+    int descriptor() const { return readEnd_.get(); }
+
+  private:
+    struct WriteByte {
+        int fd;
+        void operator()() const noexcept {
+            const char byte = 1;
+            [[maybe_unused]] ssize_t written = write(fd, &byte, 1);
+        }
+    };
+    Descriptor readEnd_;
+    Descriptor writeEnd_;
+    // Last, so that it is gone (and no request can be writing) before the pipe is closed.
+    std::optional<std::stop_callback<WriteByte>> request_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+int millisecondsUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return static_cast<int>(std::max<decltype(left)>(0, left));
+}
+
 // Reads until the child closes its end, keeping the first kHelperOutputLimit bytes; the rest is
-// drained so that a chatty child never blocks on a full pipe.
-std::string readAll(int fd) {
+// drained so that a chatty child never blocks on a full pipe. Once a stop is requested the child is
+// sent SIGTERM, and SIGKILL when it is still running after the grace period; the output of a killed
+// child is not read to its end, since a process it started could hold the pipe open.
+std::string collectOutput(int fd, pid_t child, const StopWake& wake) {
     std::string output;
+    pollfd polled[2] = {{fd, POLLIN, 0}, {wake.descriptor(), POLLIN, 0}};
+    nfds_t watched = 2;
+    std::optional<Clock::time_point> killAt;
     char buffer[1024];
     for (;;) {
+        int ready = poll(polled, watched, killAt ? millisecondsUntil(*killAt) : -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0 || (killAt && Clock::now() >= *killAt)) {
+            kill(child, SIGKILL);
+            return output;
+        }
+        if (watched == 2 && polled[1].revents != 0) {
+            kill(child, SIGTERM);
+            killAt = Clock::now() + std::chrono::milliseconds(kHelperStopGraceMilliseconds);
+            watched = 1;
+        }
+        if (polled[0].revents == 0)
+            continue;
         ssize_t got = read(fd, buffer, sizeof buffer);
         if (got < 0 && errno == EINTR)
             continue;
@@ -102,9 +169,11 @@ int waitForExit(pid_t child) {
 
 } // namespace
 
-HelperProcessResult runHelperProcess(const std::string& program, const std::vector<std::string>& arguments) {
+HelperProcessResult runHelperProcess(const std::string& program, const std::vector<std::string>& arguments,
+                                     std::stop_token stop) {
     HelperProcessResult result;
-    if (program.empty())
+    StopWake wake(stop);
+    if (program.empty() || stop.stop_requested() || !wake.usable())
         return result;
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0)
@@ -126,7 +195,7 @@ HelperProcessResult runHelperProcess(const std::string& program, const std::vect
     // Only the child may hold the write end now, or reading would never see the end of its output.
     writeEnd.close();
     result.started = true;
-    result.output = readAll(readEnd.get());
+    result.output = collectOutput(readEnd.get(), child, wake);
     result.exitCode = waitForExit(child);
     return result;
 }

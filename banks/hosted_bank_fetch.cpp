@@ -52,8 +52,9 @@ std::string bankRootIn(const std::string& staging) {
 
 class StagedUnpack {
   public:
-    StagedUnpack(const std::string& target, const std::string& helperProgram)
-        : target_(target), staging_(stagingFolderFor(target)), helperProgram_(helperProgram) {}
+    StagedUnpack(const std::string& target, const std::string& helperProgram, std::stop_token stop)
+        : target_(target), staging_(stagingFolderFor(target)), helperProgram_(helperProgram),
+          stop_(std::move(stop)) {}
     ~StagedUnpack() { removeStaging(); }
 
     bool run(const std::vector<uint8_t>& archive, std::string& error) {
@@ -61,7 +62,7 @@ class StagedUnpack {
         fs::remove_all(staging_, ec);
         if (!fs::create_directories(staging_, ec))
             return failWith("cannot create the staging directory", error);
-        switch (unpackZipArchive(archive, staging_, kHostedBankMaxUnpackedBytes, helperProgram_)) {
+        switch (unpackZipArchive(archive, staging_, kHostedBankMaxUnpackedBytes, helperProgram_, stop_)) {
         case ZipUnpackResult::extractorUnavailable:
             return failWith("cannot unpack the downloaded archive", error);
         case ZipUnpackResult::unreadable:
@@ -82,6 +83,7 @@ class StagedUnpack {
     std::string target_;
     std::string staging_;
     std::string helperProgram_;
+    std::stop_token stop_;
 
     void removeStaging() {
         std::error_code ec;
@@ -96,8 +98,8 @@ class StagedUnpack {
 };
 
 bool downloadPinnedArchive(const std::string& url, const std::string& sha256, const std::string& cacheRoot,
-                           const HostedBankFetchOptions& options, std::vector<uint8_t>& archive,
-                           std::string& error) {
+                           const HostedBankFetchOptions& options, std::stop_token stop,
+                           std::vector<uint8_t>& archive, std::string& error) {
     std::string scheme;
     if (!urlScheme(url, scheme)) {
         error = "hosted bank url is not a valid URL";
@@ -113,7 +115,7 @@ bool downloadPinnedArchive(const std::string& url, const std::string& sha256, co
     limits.helperProgram = options.helperProgram;
     // The body lands on the cache's own disk, where the bank is going anyway.
     limits.scratchFolder = cacheRoot;
-    if (!downloadOverHttps(url, limits, archive, error)) {
+    if (!downloadOverHttps(url, limits, archive, error, std::move(stop))) {
         if (error.empty())
             error = "download failed";
         return false;
@@ -130,7 +132,7 @@ bool downloadPinnedArchive(const std::string& url, const std::string& sha256, co
 } // namespace
 
 bool fetchHostedBank(const std::string& url, const std::string& sha256, std::string& path, std::string& error,
-                     const HostedBankFetchOptions& options) {
+                     const HostedBankFetchOptions& options, std::stop_token stop) {
     path.clear();
     error.clear();
     if (!isHostedBankPin(sha256)) {
@@ -149,9 +151,9 @@ bool fetchHostedBank(const std::string& url, const std::string& sha256, std::str
         return true;
     }
     std::vector<uint8_t> archive;
-    if (!downloadPinnedArchive(url, sha256, cacheRoot, options, archive, error))
+    if (!downloadPinnedArchive(url, sha256, cacheRoot, options, stop, archive, error))
         return false;
-    if (!StagedUnpack(target, options.helperProgram).run(archive, error))
+    if (!StagedUnpack(target, options.helperProgram, stop).run(archive, error))
         return false;
     path = target;
     return true;

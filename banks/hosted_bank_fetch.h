@@ -5,6 +5,7 @@
 #include "banks/hosted_bank_cache.h"
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 namespace vanto {
@@ -23,8 +24,10 @@ struct HostedBankFetchOptions {
 // already cached is used without any network access. Otherwise `url` (https only) is downloaded, its
 // digest checked against the pin, and the archive unpacked into a staging folder that is moved into
 // place. Runs synchronously and starts the bank fetch helper program, so never call it from the
-// audio thread; on failure `error` says why and nothing is left behind.
+// audio thread; on failure `error` says why and nothing is left behind. A stop requested through `stop`
+// (from any thread) ends the helper at work and the fetch fails, with its scratch files removed.
 bool fetchHostedBank(const std::string& url, const std::string& sha256, std::string& path, std::string& error,
-                     const HostedBankFetchOptions& options = HostedBankFetchOptions());
+                     const HostedBankFetchOptions& options = HostedBankFetchOptions(),
+                     std::stop_token stop = {});
 
 } // namespace vanto

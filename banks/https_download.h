@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ bool urlScheme(const std::string& url, std::string& scheme);
 
 // GETs `url`, verifying the server's certificate and host name and following redirects only to HTTPS.
 // True with the body when the transfer completed with status 200; otherwise false with `error` set
-// ("HTTP 404", the transport's own description, or the size refusal).
+// ("HTTP 404", the transport's own description, or the size refusal). Where the transfer runs in a
+// helper program, a stop requested through `stop` ends the helper and the download fails.
 bool downloadOverHttps(const std::string& url, const HttpsDownloadLimits& limits, std::vector<uint8_t>& body,
-                       std::string& error);
+                       std::string& error, std::stop_token stop = {});
 
 } // namespace vanto

@@ -63,8 +63,9 @@ void configureTransfer(CURL* curl, const std::string& url, const HttpsDownloadLi
 
 } // namespace
 
+// The transfer itself, inside the bank fetch helper program, which is stopped as a whole.
 bool downloadOverHttps(const std::string& url, const HttpsDownloadLimits& limits, std::vector<uint8_t>& body,
-                       std::string& error) {
+                       std::string& error, std::stop_token /*stop*/) {
     body.clear();
     error.clear();
     initialiseCurlOnce();

@@ -48,7 +48,7 @@ std::string scratchFolderFor(const HttpsDownloadLimits& limits) {
 } // namespace
 
 bool downloadOverHttps(const std::string& url, const HttpsDownloadLimits& limits, std::vector<uint8_t>& body,
-                       std::string& error) {
+                       std::string& error, std::stop_token stop) {
     body.clear();
     error.clear();
     ScratchFile output(scratchFolderFor(limits), ".download-");
@@ -56,8 +56,9 @@ bool downloadOverHttps(const std::string& url, const HttpsDownloadLimits& limits
         error = "cannot create a file for the download";
         return false;
     }
-    HelperProcessResult run = runHelperProcess(bankFetchHelperPath(limits.helperProgram),
-                                               downloadArguments(url, output.path(), limits));
+    HelperProcessResult run =
+        runHelperProcess(bankFetchHelperPath(limits.helperProgram),
+                         downloadArguments(url, output.path(), limits), std::move(stop));
     if (!run.started)
         error = "cannot start the bank download helper";
     else if (run.exitCode == static_cast<int>(BankFetchHelperExit::downloadFailed))

@@ -11,7 +11,8 @@
 namespace vanto {
 
 ZipUnpackResult unpackZipArchive(const std::vector<uint8_t>& archive, const std::string& destination,
-                                 uint64_t maxUnpackedBytes, const std::string& helperProgram) {
+                                 uint64_t maxUnpackedBytes, const std::string& helperProgram,
+                                 std::stop_token stop) {
     std::string parent = std::filesystem::path(destination).parent_path().string();
     ScratchFile archiveFile(parent.empty() ? "." : parent, ".archive-");
     if (!archiveFile.write(archive))
@@ -19,7 +20,8 @@ ZipUnpackResult unpackZipArchive(const std::vector<uint8_t>& archive, const std:
     HelperProcessResult run =
         runHelperProcess(bankFetchHelperPath(helperProgram),
                          {kHelperUnzipCommand, archiveFile.path(), destination, kHelperMaxUnpackedBytesOption,
-                          std::to_string(maxUnpackedBytes)});
+                          std::to_string(maxUnpackedBytes)},
+                         std::move(stop));
     if (!run.started)
         return ZipUnpackResult::extractorUnavailable;
     switch (static_cast<BankFetchHelperExit>(run.exitCode)) {

@@ -109,9 +109,11 @@ bool unpackEntry(archive* reader, archive* writer, archive_entry* entry, const s
 
 } // namespace
 
-// This is the unpacking itself, inside the bank fetch helper program; there is no helper to name.
+// This is the unpacking itself, inside the bank fetch helper program; there is no helper to name or
+// stop.
 ZipUnpackResult unpackZipArchive(const std::vector<uint8_t>& archiveBytes, const std::string& destination,
-                                 uint64_t maxUnpackedBytes, const std::string& /*helperProgram*/) {
+                                 uint64_t maxUnpackedBytes, const std::string& /*helperProgram*/,
+                                 std::stop_token /*stop*/) {
     std::error_code ec;
     std::string root = std::filesystem::canonical(destination, ec).string();
     if (ec)
