@@ -11,6 +11,9 @@ namespace {
 
 constexpr const char* kSourceHosted = "hosted";
 constexpr const char* kSourceEmbedded = "embedded";
+constexpr const char* kBankBusy = "bank-busy";
+// Requests the processor has not answered yet beyond which a new one is answered as busy.
+constexpr std::size_t kMaxAwaitedReplies = 4;
 
 // The request travels to the processor as line-separated fields, so a field holding a line feed
 // would shift every field after it.
@@ -71,15 +74,37 @@ void BankControl::adoptRuntimeBankReply(const std::string& text) {
     LoadedBankFacts bank;
     if (!parseRuntimeBankReply(text, outcome, bank))
         return;
+    BankRequest answered;
+    if (!awaitedReplies_.empty()) {
+        answered = std::move(awaitedReplies_.front());
+        awaitedReplies_.pop_front();
+    }
     if (outcome == "ok") {
         hasRuntime_ = true;
+        request_ = std::move(answered);
         bank_ = std::move(bank);
         sendBankState("loadBank");
         return;
     }
-    std::string requestedId = !request_.instrument.empty() ? request_.instrument : request_.locator;
+    std::string requestedId = !answered.instrument.empty() ? answered.instrument : answered.locator;
     clearRuntimeFacts();
     sendBankState("loadBank", outcome.c_str(), requestedId.c_str());
+}
+
+void BankControl::collectFinishedFetch() {
+    std::optional<std::string> path = fetch_.takeFinished();
+    if (!path)
+        return;
+    // The fetcher's reason stays here: the page only learns which address failed.
+    if (path->empty()) {
+        sendBankState("loadBank", "bank-fetch-failed", fetchRequest_.locator.c_str());
+        return;
+    }
+    requestFromProcessor(fetchRequest_, *path);
+}
+
+void BankControl::cancelFetch() {
+    fetch_.cancel();
 }
 
 void BankControl::adoptRestoredPadOverrides(const SamplerPadOverrides& overrides) {
@@ -103,23 +128,46 @@ void BankControl::clearRuntimeFacts() {
 void BankControl::handleRuntimeBank(const std::string& source, const std::string& bankPath,
                                     const std::string& instrument, const std::string& url,
                                     const std::string& sha256) {
-    std::string path = bankPath;
-    if (source == kSourceHosted) {
-        // The fetcher's reason stays here: the page only learns which address failed.
-        std::string error;
-        if (!fetchHostedBank(url, sha256, path, error, fetchOptions_)) {
-            sendBankState("loadBank", "bank-fetch-failed", url.c_str());
-            return;
-        }
-    }
-    bool expressible = fitsOneRequestField(source) && fitsOneRequestField(path) &&
-                       fitsOneRequestField(sha256) && fitsOneRequestField(instrument);
-    if (path.empty() || !expressible) {
-        sendBankState("loadBank", "bank-missing", source.c_str());
+    const bool hosted = source == kSourceHosted;
+    const BankRequest request{source, hosted ? url : bankPath, sha256, instrument};
+    if (busy()) {
+        sendBankState("loadBank", kBankBusy, request.locator.c_str());
         return;
     }
-    request_ = BankRequest{source, source == kSourceHosted ? url : path, sha256, instrument};
-    host_.requestRuntimeBank(source, path, sha256, instrument);
+    if (hosted) {
+        startFetch(request);
+        return;
+    }
+    requestFromProcessor(request, bankPath);
+}
+
+bool BankControl::busy() const {
+    return fetch_.busy() || awaitedReplies_.size() >= kMaxAwaitedReplies;
+}
+
+void BankControl::startFetch(const BankRequest& request) {
+    fetchRequest_ = request;
+    auto fetch = [request, options = fetchOptions_](std::stop_token stop) {
+        std::string path;
+        std::string error;
+        fetchHostedBank(request.locator, request.sha256, path, error, options, std::move(stop));
+        return path;
+    };
+    if (!fetch_.start(std::move(fetch), std::string()))
+        sendBankState("loadBank", "bank-fetch-failed", request.locator.c_str());
+}
+
+void BankControl::requestFromProcessor(const BankRequest& request, const std::string& path) {
+    bool expressible = fitsOneRequestField(request.source) && fitsOneRequestField(path) &&
+                       fitsOneRequestField(request.sha256) && fitsOneRequestField(request.instrument);
+    if (path.empty() || !expressible) {
+        sendBankState("loadBank", "bank-missing", request.source.c_str());
+        return;
+    }
+    // Awaited before it is sent: a host may deliver the reply before the send returns.
+    awaitedReplies_.push_back(request);
+    if (!host_.requestRuntimeBank(request.source, path, request.sha256, request.instrument))
+        awaitedReplies_.pop_back();
 }
 
 void BankControl::handleBankPreset(const std::string& id) {
@@ -132,6 +180,11 @@ void BankControl::handleBankPreset(const std::string& id) {
     const BankControlPreset preset = *found;
     bool otherInstrument = !preset.instrument.empty() && preset.instrument != bank_.instrumentId;
     bool reRequested = otherInstrument && !request_.source.empty() && !request_.locator.empty();
+    // A preset whose instrument cannot be asked for now is not applied halfway.
+    if (reRequested && busy()) {
+        sendBankState("loadBank", kBankBusy, preset.id.c_str());
+        return;
+    }
     if (reRequested) {
         const BankRequest request = request_;
         handleRuntimeBank(request.source, request.locator, preset.instrument, request.locator,

@@ -48,6 +48,8 @@ tresult PLUGIN_API VantoController::initialize(FUnknown* context) {
 tresult PLUGIN_API VantoController::terminate() {
     emitLifecycle(kLifecycleDestroyed);
     stopCadenceClock();
+    // Nothing would collect the download once the clock has stopped.
+    bankControl.cancelFetch();
     return EditControllerEx1::terminate();
 }
 

@@ -82,7 +82,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     // Greets the page: identity, parameters, presets, CC map, runtime health, host and preset state.
     void sendHello();
 
-    // One tick of the diagnostic cadence: a transport poll to the processor, then a feed drain.
+    // One tick of the diagnostic cadence: a hosted bank download that has ended goes on, then a
+    // transport poll to the processor and a feed drain (which brings the processor's bank replies).
     void tickCadence();
 
     // --- operations the bridge and bank control build on ---
@@ -133,7 +134,7 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
         void sendBankJson(const std::string& json) override;
         void editParam(uint32_t id, double plain) override;
         double readParam(uint32_t id) override;
-        void requestRuntimeBank(const std::string& source, const std::string& path, const std::string& sha256,
+        bool requestRuntimeBank(const std::string& source, const std::string& path, const std::string& sha256,
                                 const std::string& instrument) override;
         bool applyPadOverrides(const SamplerPadOverrides& overrides) override;
         bool pickFolder(std::string& path, std::string& error) override;

@@ -22,11 +22,11 @@ double VantoController::BankBridge::readParam(uint32_t id) {
     return controller.currentPlainValue(id);
 }
 
-void VantoController::BankBridge::requestRuntimeBank(const std::string& source, const std::string& path,
+bool VantoController::BankBridge::requestRuntimeBank(const std::string& source, const std::string& path,
                                                      const std::string& sha256,
                                                      const std::string& instrument) {
-    controller.sendBinaryToProcessor(kMessageLoadRuntimeBank,
-                                     source + '\n' + path + '\n' + sha256 + '\n' + instrument, true);
+    return controller.sendBinaryToProcessor(kMessageLoadRuntimeBank,
+                                            source + '\n' + path + '\n' + sha256 + '\n' + instrument, true);
 }
 
 bool VantoController::BankBridge::applyPadOverrides(const SamplerPadOverrides& overrides) {

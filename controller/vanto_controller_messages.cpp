@@ -76,6 +76,7 @@ void VantoController::drainProcessorFeeds() {
 }
 
 void VantoController::tickCadence() {
+    bankControl.collectFinishedFetch();
     pollTransport();
     drainProcessorFeeds();
 }

@@ -13,13 +13,18 @@
 #include "banks/split_fields.h"
 #include "encoding/sha256.h"
 
+#include "support/child_processes.h"
 #include "support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <optional>
+#include <thread>
 
 namespace vanto {
 namespace {
@@ -49,6 +54,7 @@ class RecordingHost : public BankControlHost {
     std::vector<SamplerPadOverrides> padsSent;
     std::vector<std::pair<std::string, std::string>> presetsSelected;
     bool acceptPads = true;
+    bool acceptRequests = true; // false: the request message could not be sent
     // Unset: the build's own folder picker answers.
     std::optional<bool> pickResult;
     std::string pickPath;
@@ -63,9 +69,10 @@ class RecordingHost : public BankControlHost {
     }
     void editParam(uint32_t id, double plain) override { edits.emplace_back(id, plain); }
     double readParam(uint32_t) override { return 0.0; }
-    void requestRuntimeBank(const std::string& source, const std::string& path, const std::string& sha256,
+    bool requestRuntimeBank(const std::string& source, const std::string& path, const std::string& sha256,
                             const std::string& instrument) override {
         requests.push_back({source, path, sha256, instrument});
+        return acceptRequests;
     }
     bool applyPadOverrides(const SamplerPadOverrides& overrides) override {
         padsSent.push_back(overrides);
@@ -323,6 +330,57 @@ TEST_F(BankControlTest, AFailedReplyNamesTheRequestAndClearsTheBank) {
     EXPECT_TRUE(host.edits.empty());
 }
 
+TEST_F(BankControlTest, EachReplyAnswersTheOldestRequestStillWaiting) {
+    TempFolder folder;
+    packWithPresets().writeTo(folder.path());
+    control.handleMessage(loadBankMessage("user-folder", "/banks/first", "keys"));
+    control.handleMessage(loadBankMessage("user-folder", "/banks/second", ""));
+    control.handleMessage(loadBankMessage("user-folder", folder.path(), "keys"));
+    ASSERT_EQ(host.requests.size(), 3u);
+    EXPECT_TRUE(host.documents.empty());
+
+    control.adoptRuntimeBankReply(
+        encodeRuntimeBankReply("bank-malformed", "bank.json declares no id", nullptr));
+    EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}", errorBlock("bank-malformed", "keys")));
+    control.adoptRuntimeBankReply(encodeRuntimeBankReply("bank-missing", "cannot read", nullptr));
+    EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}", errorBlock("bank-missing", "/banks/second")));
+    // The bank shown is the one of the request this reply answers, not of a failed one before it.
+    control.adoptRuntimeBankReply(okReplyFor(folder.path(), "keys"));
+    EXPECT_NE(host.last().find(runtimeBlock("user-folder", folder.path(), "keys", "Keys", "instruments")),
+              std::string::npos)
+        << host.last();
+}
+
+TEST_F(BankControlTest, RequestsBeyondTheUnansweredLimitAreAnsweredBusy) {
+    for (int i = 0; i < 4; ++i)
+        control.handleMessage(loadBankMessage("user-folder", "/banks/" + std::to_string(i), ""));
+    ASSERT_EQ(host.requests.size(), 4u);
+    EXPECT_TRUE(host.documents.empty());
+    const BridgeMessage cases[] = {
+        loadBankMessage("user-folder", "/banks/late", ""),
+        loadBankMessage("hosted", "", "", "https://127.0.0.1:1/kit.zip", std::string(64, 'a'))};
+    for (const BridgeMessage& m : cases) {
+        EXPECT_TRUE(control.handleMessage(m));
+        EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}",
+                                                errorBlock("bank-busy", m.url.empty() ? m.bankPath : m.url)));
+    }
+    EXPECT_EQ(host.requests.size(), 4u);
+
+    // One answer makes room for one more request.
+    control.adoptRuntimeBankReply(encodeRuntimeBankReply("bank-too-large", "refused", nullptr));
+    control.handleMessage(loadBankMessage("user-folder", "/banks/late", ""));
+    EXPECT_EQ(host.requests.back(), (BankRequestSeen{"user-folder", "/banks/late", "", ""}));
+
+    // A request that could not be sent awaits no answer.
+    RecordingHost unconnected;
+    unconnected.acceptRequests = false;
+    BankControl alone(unconnected);
+    for (int i = 0; i < 6; ++i)
+        alone.handleMessage(loadBankMessage("user-folder", "/banks/" + std::to_string(i), ""));
+    EXPECT_EQ(unconnected.requests.size(), 6u);
+    EXPECT_TRUE(unconnected.documents.empty());
+}
+
 TEST_F(BankControlTest, AReplyWithoutAnOutcomeIsIgnored) {
     control.adoptRuntimeBankReply("");
     control.adoptRuntimeBankReply("\nmessage");
@@ -446,6 +504,18 @@ TEST(SplitFields, SplitsAtTabsUpToTheLimit) {
         EXPECT_EQ(splitFields(c.text, c.maxFields), c.fields) << c.text << " " << c.maxFields;
 }
 
+// Ticks as the controller's cadence does until a download's outcome has gone to the processor or the
+// page (or a generous time has passed).
+void tickUntilFetched(BankControl& control, const RecordingHost& host) {
+    const size_t before = host.requests.size() + host.documents.size();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (host.requests.size() + host.documents.size() == before &&
+           std::chrono::steady_clock::now() < deadline) {
+        control.collectFinishedFetch();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 class HostedBankControl : public BankControlTest {
   protected:
     TempFolder dataHome;
@@ -465,6 +535,16 @@ class HostedBankControl : public BankControlTest {
     }
 
     std::string cached() const { return dataHome.at("Vanto/banks/" + pin); }
+
+    void tickUntilFetched() { vanto::tickUntilFetched(control, host); }
+
+    // The names in the cache root: the banks, and any scratch file or staging folder at work.
+    std::vector<std::string> cacheEntries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dataHome.at("Vanto/banks")))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
 };
 
 TEST_F(HostedBankControl, FetchFailuresNameTheUrlAndRequestNothing) {
@@ -479,6 +559,7 @@ TEST_F(HostedBankControl, FetchFailuresNameTheUrlAndRequestNothing) {
     };
     for (const auto& c : cases) {
         EXPECT_TRUE(control.handleMessage(loadBankMessage("hosted", "", "keys", c.url, c.pin)));
+        tickUntilFetched();
         EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}", errorBlock("bank-fetch-failed", c.url)));
     }
     EXPECT_TRUE(host.requests.empty());
@@ -489,6 +570,7 @@ TEST_F(HostedBankControl, FetchFailuresNameTheUrlAndRequestNothing) {
 TEST_F(HostedBankControl, ADownloadedBankIsRequestedFromTheCacheAndShownByItsUrl) {
     const std::string url = server.url("/rich.zip");
     EXPECT_TRUE(control.handleMessage(loadBankMessage("hosted", "ignored", "keys", url, pin)));
+    tickUntilFetched();
     EXPECT_EQ(host.requests, (std::vector<BankRequestSeen>{{"hosted", cached(), pin, "keys"}}));
     EXPECT_TRUE(host.documents.empty());
 
@@ -500,12 +582,14 @@ TEST_F(HostedBankControl, ADownloadedBankIsRequestedFromTheCacheAndShownByItsUrl
 
     // Another instrument of the same bank comes from the cache, without the server.
     control.handleMessage(presetMessage("to-kit"));
+    tickUntilFetched();
     EXPECT_EQ(host.requests.back(), (BankRequestSeen{"hosted", cached(), pin, "kit"}));
     EXPECT_EQ(server.requestCount(), 1);
 }
 
 TEST_F(HostedBankControl, ACachedDigestNeedsNoNetwork) {
     control.handleMessage(loadBankMessage("hosted", "", "", server.url("/rich.zip"), pin));
+    tickUntilFetched();
     ASSERT_EQ(host.requests.size(), 1u);
 
     // A second controller, nothing listening at the address, no certificate trusted.
@@ -513,9 +597,67 @@ TEST_F(HostedBankControl, ACachedDigestNeedsNoNetwork) {
     BankControl other(otherHost);
     EXPECT_TRUE(
         other.handleMessage(loadBankMessage("hosted", "", "pads", "https://127.0.0.1:1/rich.zip", pin)));
+    vanto::tickUntilFetched(other, otherHost);
     EXPECT_EQ(otherHost.requests, (std::vector<BankRequestSeen>{{"hosted", cached(), pin, "pads"}}));
     EXPECT_TRUE(otherHost.documents.empty());
     EXPECT_EQ(server.requestCount(), 1);
+}
+
+TEST_F(HostedBankControl, ADownloadRunsInTheBackgroundAndRequestsMeanwhileAreAnsweredBusy) {
+    server.serveHeld("/held.zip", archive);
+    const std::string url = server.url("/held.zip");
+    // Returns with the server still holding the transfer back.
+    EXPECT_TRUE(control.handleMessage(loadBankMessage("hosted", "", "keys", url, pin)));
+    control.collectFinishedFetch();
+    EXPECT_TRUE(host.requests.empty());
+    EXPECT_TRUE(host.documents.empty());
+
+    const struct {
+        BridgeMessage message;
+        std::string requestedId;
+    } cases[] = {
+        {loadBankMessage("hosted", "", "", server.url("/rich.zip"), pin), server.url("/rich.zip")},
+        {loadBankMessage("user-folder", "/banks/kit", "drums"), "/banks/kit"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(control.handleMessage(c.message));
+        EXPECT_EQ(host.last(), stateWithoutBank("loadBank", "{}", errorBlock("bank-busy", c.requestedId)));
+    }
+    EXPECT_TRUE(host.requests.empty());
+
+    server.release();
+    tickUntilFetched();
+    EXPECT_EQ(host.requests, (std::vector<BankRequestSeen>{{"hosted", cached(), pin, "keys"}}));
+    EXPECT_EQ(host.documents.size(), 2u) << "the processor's reply brings the next document";
+    // Free for the next request once the download's result is in.
+    control.handleMessage(loadBankMessage("user-folder", "/banks/kit", "drums"));
+    EXPECT_EQ(host.requests.back(), (BankRequestSeen{"user-folder", "/banks/kit", "", "drums"}));
+}
+
+TEST_F(HostedBankControl, AStoppedDownloadLeavesNoHelperAndNoScratchFile) {
+    server.serveHeld("/held.zip", archive);
+    for (const bool destroyed : {false, true}) {
+        RecordingHost quiet;
+        auto downloading = std::make_unique<BankControl>(quiet);
+        downloading->setHostedBankFetchOptions(
+            {server.caFile(), kHostedBankMaxDownloadBytes, DOVREL_BANK_FETCH_HELPER});
+        downloading->handleMessage(loadBankMessage("hosted", "", "keys", server.url("/held.zip"), pin));
+        ASSERT_TRUE(test::waitForChildProcess("dovrel-bank-fetch", 30)) << destroyed;
+        const std::vector<std::string> atWork = cacheEntries();
+        ASSERT_EQ(atWork.size(), 1u) << destroyed;
+        EXPECT_EQ(atWork[0].rfind(".download-", 0), 0u) << atWork[0];
+
+        if (destroyed) {
+            downloading.reset();
+        } else {
+            downloading->cancelFetch();
+            downloading->collectFinishedFetch();
+        }
+        EXPECT_TRUE(test::childProcessNames().empty()) << destroyed;
+        EXPECT_TRUE(cacheEntries().empty()) << destroyed;
+        EXPECT_TRUE(quiet.documents.empty()) << destroyed;
+        EXPECT_TRUE(quiet.requests.empty()) << destroyed;
+    }
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -23,6 +24,7 @@ namespace {
 struct Response {
     int status = 200;
     std::vector<uint8_t> body;
+    bool held = false;
 };
 
 using KeyPtr = std::unique_ptr<EVP_PKEY, void (*)(EVP_PKEY*)>;
@@ -83,6 +85,8 @@ struct LocalHttpsServer::State {
     std::mutex mutex;
     std::map<std::string, Response> responses;
     std::atomic<int> requests{0};
+    std::condition_variable releasedChanged;
+    bool released = false;
 };
 
 LocalHttpsServer::LocalHttpsServer(const std::string& certificateAddress)
@@ -96,12 +100,14 @@ LocalHttpsServer::LocalHttpsServer(const std::string& certificateAddress)
     State* state = state_.get();
     state_->server->Get(".*", [state](const httplib::Request& request, httplib::Response& response) {
         ++state->requests;
-        std::lock_guard<std::mutex> lock(state->mutex);
+        std::unique_lock<std::mutex> lock(state->mutex);
         auto found = state->responses.find(request.path);
         if (found == state->responses.end()) {
             response.status = 404;
             return;
         }
+        if (found->second.held)
+            state->releasedChanged.wait(lock, [state] { return state->released; });
         response.status = found->second.status;
         response.set_content(std::string(found->second.body.begin(), found->second.body.end()),
                              "application/octet-stream");
@@ -115,6 +121,7 @@ LocalHttpsServer::LocalHttpsServer(const std::string& certificateAddress)
 }
 
 LocalHttpsServer::~LocalHttpsServer() {
+    release();
     state_->server->stop();
     if (state_->thread.joinable())
         state_->thread.join();
@@ -123,6 +130,19 @@ LocalHttpsServer::~LocalHttpsServer() {
 void LocalHttpsServer::serve(const std::string& path, std::vector<uint8_t> body, int status) {
     std::lock_guard<std::mutex> lock(state_->mutex);
     state_->responses[path] = {status, std::move(body)};
+}
+
+void LocalHttpsServer::serveHeld(const std::string& path, std::vector<uint8_t> body) {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->responses[path] = {200, std::move(body), true};
+}
+
+void LocalHttpsServer::release() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->released = true;
+    }
+    state_->releasedChanged.notify_all();
 }
 
 std::string LocalHttpsServer::url(const std::string& path) const {

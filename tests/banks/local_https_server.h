@@ -20,6 +20,10 @@ class LocalHttpsServer {
 
     // Answers GET `path` with `status` and `body`; other paths get 404.
     void serve(const std::string& path, std::vector<uint8_t> body, int status = 200);
+    // Like serve(), but each answer is held back until release() or the server's end: a transfer that
+    // stalls after the client's request.
+    void serveHeld(const std::string& path, std::vector<uint8_t> body);
+    void release();
     // "https://127.0.0.1:<port><path>"
     std::string url(const std::string& path) const;
     // PEM file holding the server's self-signed certificate.
