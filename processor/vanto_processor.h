@@ -5,7 +5,9 @@
 // runtime sample banks on request, and tells its edit controller about host facts and runtime health.
 //
 // Threads: process() runs on the host's audio thread and never allocates, locks or blocks. Everything
-// else runs on the host's other threads, never concurrently with a set-up or activation call.
+// else runs on the host's other threads, never concurrently with a set-up or activation call. The packs
+// of the controller's bank requests are read on a thread of their own (RuntimeBankRequestQueue), whose
+// results the main thread collects when the controller's cadence drains the feeds.
 #pragma once
 
 #include "sdk/audio_effect.h"
@@ -14,6 +16,7 @@
 #include "ccmap/cc_map.h"
 #include "diagnostics/host_facts.h"
 #include "engine/kernel_engine.h"
+#include "processor/runtime_bank_request_queue.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
@@ -74,7 +77,10 @@ class VantoProcessor : public AudioEffect {
 
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
-    void answerRuntimeBankRequest(Steinberg::Vst::IMessage& message);
+    void queueRuntimeBankRequest(Steinberg::Vst::IMessage& message);
+    // Answers the oldest bank request whose pack has been read, if any.
+    void answerReadBankRequest();
+    void sendRuntimeBankReply(const char* outcomeName, const std::string& message);
     void adoptPadOverridesMessage(Steinberg::Vst::IMessage& message);
     void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
 
@@ -82,6 +88,8 @@ class VantoProcessor : public AudioEffect {
     HostFacts hostFacts;
     CcMap ccMap;
     bool hasCcMap = false;
+    // Last, so that a pack still being read is waited for before anything else goes.
+    RuntimeBankRequestQueue bankRequests;
 };
 
 } // namespace vanto

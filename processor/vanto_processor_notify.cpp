@@ -8,6 +8,8 @@
 #include "processor/runtime_bank_request.h"
 
 #include <cstring>
+#include <exception>
+#include <optional>
 
 namespace vanto {
 
@@ -32,6 +34,15 @@ bool isMessage(const char* id, const char* expected) {
     return std::strcmp(id, expected) == 0;
 }
 
+// Out of memory while answering: the message is dropped as an unreadable one is, and the host's call
+// returns normally.
+template <class Handler> void withoutExceptions(Handler handler) noexcept {
+    try {
+        handler();
+    } catch (const std::exception&) {
+    }
+}
+
 } // namespace
 
 tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
@@ -39,14 +50,19 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
     if (id == nullptr) {
         return ComponentBase::notify(message);
     }
-    // Transport polls, feed drains and counter resets concern feeds this effect does not capture; the
-    // selected bank preset would only be saved with a bank this effect's engine never keeps.
-    if (isMessage(id, kMessageTransportPoll) || isMessage(id, kMessageFeedDrain) ||
-        isMessage(id, kMessageResetCounters) || isMessage(id, kMessagePresetLoaded)) {
+    // Transport polls and counter resets concern feeds this effect does not capture; the selected bank
+    // preset would only be saved with a bank this effect's engine never keeps.
+    if (isMessage(id, kMessageTransportPoll) || isMessage(id, kMessageResetCounters) ||
+        isMessage(id, kMessagePresetLoaded)) {
+        return kResultOk;
+    }
+    // The controller's cadence drains the feeds on the main thread, where bank answers go out.
+    if (isMessage(id, kMessageFeedDrain)) {
+        withoutExceptions([this] { answerReadBankRequest(); });
         return kResultOk;
     }
     if (isMessage(id, kMessageLoadRuntimeBank)) {
-        answerRuntimeBankRequest(*message);
+        withoutExceptions([this, message] { queueRuntimeBankRequest(*message); });
         return kResultOk;
     }
     if (isMessage(id, kMessagePadOverrides)) {
@@ -86,18 +102,32 @@ void VantoProcessor::adoptPadOverridesMessage(IMessage& message) {
     }
 }
 
-// Every readable request gets exactly one reply, sent before this returns, whatever the outcome.
-void VantoProcessor::answerRuntimeBankRequest(IMessage& message) {
+// Every readable request gets exactly one reply, whatever the outcome: once its pack has been read
+// (answerReadBankRequest), or at once when too many requests are waiting. Replies keep request order
+// as long as the controller leaves fewer than that unanswered, which it does.
+void VantoProcessor::queueRuntimeBankRequest(IMessage& message) {
     const char* bytes = nullptr;
     uint32 size = 0;
     if (!readPayload(message, bytes, size)) {
         return;
     }
-    const RuntimeBankRequest request = parseRuntimeBankRequest(std::string_view(bytes, size));
+    if (!bankRequests.push(parseRuntimeBankRequest(std::string_view(bytes, size)))) {
+        sendRuntimeBankReply("bank-busy", "too many bank requests are waiting");
+    }
+}
+
+void VantoProcessor::answerReadBankRequest() {
+    std::optional<RuntimeBankRequestQueue::Answer> answer = bankRequests.takeAnswered();
+    if (!answer) {
+        return;
+    }
     std::string error;
-    const RuntimeBankOutcome outcome =
-        loadRuntimeBankFromPath(request.path, request.source, request.instrument, error);
-    const std::string reply = encodeRuntimeBankReply(runtimeBankOutcomeName(outcome), error, nullptr);
+    const RuntimeBankOutcome outcome = concludeRuntimeBankLoad(answer->load, answer->request.source, error);
+    sendRuntimeBankReply(runtimeBankOutcomeName(outcome), error);
+}
+
+void VantoProcessor::sendRuntimeBankReply(const char* outcomeName, const std::string& message) {
+    const std::string reply = encodeRuntimeBankReply(outcomeName, message, nullptr);
     sendBinaryMessage(kMessageRuntimeBankResult, reply.data(), reply.size());
 }
 

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -69,9 +71,21 @@ std::vector<Record> currentRecords(ProcessorHarness& harness) {
     return records;
 }
 
+// Drains the processor's feeds as the controller's cadence does, until `count` bank replies have come
+// in all (or a generous time has passed).
+void drainUntilReplies(ProcessorHarness& harness, std::size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (harness.recorder().withId("vanto.runtimeBankResult").size() < count &&
+           std::chrono::steady_clock::now() < deadline) {
+        EXPECT_EQ(harness.notify("vanto.diag.feedDrain", std::nullopt), kResultOk);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 // Sends a bank request and returns the processor's reply, once it has come; empty when none came.
 std::string answerToBankRequest(ProcessorHarness& harness, const std::string& payload) {
     EXPECT_EQ(harness.notify("vanto.loadRuntimeBank", payload), kResultOk);
+    drainUntilReplies(harness, 1);
     const auto replies = harness.recorder().withId("vanto.runtimeBankResult");
     EXPECT_EQ(replies.size(), 1u);
     return replies.empty() ? std::string() : replies.back().payload.value_or("");
@@ -312,6 +326,9 @@ TEST_F(ProcessorBanks, EachBankRequestGetsExactlyOneReply) {
     for (const Case& c : cases) {
         ProcessorHarness harness;
         ASSERT_EQ(harness.notify("vanto.loadRuntimeBank", c.payload), kResultOk) << c.what;
+        // The pack is read away from the host's thread; the answer goes out when the feeds are drained.
+        EXPECT_TRUE(harness.recorder().messages.empty()) << c.what;
+        drainUntilReplies(harness, 1);
         const auto& messages = harness.recorder().messages;
         ASSERT_EQ(messages.size(), 2u) << c.what;
         EXPECT_EQ(messages[0].id, "vanto.runtimeDiagnostics") << c.what;
@@ -325,7 +342,52 @@ TEST_F(ProcessorBanks, EachBankRequestGetsExactlyOneReply) {
     // A request whose payload cannot be read is ignored without a reply.
     ProcessorHarness harness;
     ASSERT_EQ(harness.notify("vanto.loadRuntimeBank", std::nullopt), kResultOk);
+    ASSERT_EQ(harness.notify("vanto.diag.feedDrain", std::nullopt), kResultOk);
     EXPECT_TRUE(harness.recorder().messages.empty());
+}
+
+TEST_F(ProcessorBanks, RequestsAreAnsweredInTheOrderTheyCame) {
+    const std::string missing = folder.at("nothing");
+    const std::vector<std::pair<std::string, std::string>> requests = {
+        {"user-folder\n" + missing + "\n\n", "bank-missing\ncannot read " + missing + "/bank.json"},
+        {"user-folder\n" + packPath() + "\n\nstrings",
+         "bank-instrument-unknown\nbank fixture-pack has no instrument or kit \"strings\" (known: drums)"},
+        {"user-folder\n" + packPath() + "\n\n",
+         "bank-too-large\nthe engine refused the staged bank (arena capacity)"},
+    };
+    ProcessorHarness harness;
+    for (const auto& request : requests) {
+        ASSERT_EQ(harness.notify("vanto.loadRuntimeBank", request.first), kResultOk);
+    }
+    drainUntilReplies(harness, requests.size());
+    const auto replies = harness.recorder().withId("vanto.runtimeBankResult");
+    ASSERT_EQ(replies.size(), requests.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        EXPECT_EQ(replies[i].payload, requests[i].second) << i;
+    }
+}
+
+TEST_F(ProcessorBanks, RequestsBeyondTheWaitingLimitAreAnsweredBusyAtOnce) {
+    ProcessorHarness harness;
+    const std::string request = "user-folder\n" + packPath() + "\n\n";
+    // Nothing drains the feeds, so every request stays waiting.
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(harness.notify("vanto.loadRuntimeBank", request), kResultOk);
+    }
+    EXPECT_TRUE(harness.recorder().messages.empty());
+    ASSERT_EQ(harness.notify("vanto.loadRuntimeBank", request), kResultOk);
+    const auto busy = harness.recorder().withId("vanto.runtimeBankResult");
+    ASSERT_EQ(busy.size(), 1u);
+    EXPECT_EQ(busy[0].payload, "bank-busy\ntoo many bank requests are waiting");
+    // The eight waiting ones are still answered, each once.
+    drainUntilReplies(harness, 9);
+    EXPECT_EQ(harness.recorder().withId("vanto.runtimeBankResult").size(), 9u);
+
+    // A processor closed with requests waiting waits for the pack being read and answers nothing.
+    ProcessorHarness closing;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(closing.notify("vanto.loadRuntimeBank", request), kResultOk);
+    }
 }
 
 } // namespace
