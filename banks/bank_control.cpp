@@ -5,6 +5,8 @@
 #include "banks/folder_picker_json.h"
 #include "kernel/param_table.h"
 
+#include <exception>
+
 namespace vanto {
 
 namespace {
@@ -91,16 +93,21 @@ void BankControl::adoptRuntimeBankReply(const std::string& text) {
     sendBankState("loadBank", outcome.c_str(), requestedId.c_str());
 }
 
-void BankControl::collectFinishedFetch() {
+void BankControl::collectFinishedFetch() noexcept {
     std::optional<std::string> path = fetch_.takeFinished();
     if (!path)
         return;
-    // The fetcher's reason stays here: the page only learns which address failed.
-    if (path->empty()) {
-        sendBankState("loadBank", "bank-fetch-failed", fetchRequest_.locator.c_str());
-        return;
+    // Called from the host's run loop, which must never see an exception: without the memory to go on,
+    // the download's result is dropped.
+    try {
+        // The fetcher's reason stays here: the page only learns which address failed.
+        if (path->empty()) {
+            sendBankState("loadBank", "bank-fetch-failed", fetchRequest_.locator.c_str());
+            return;
+        }
+        requestFromProcessor(fetchRequest_, *path);
+    } catch (const std::exception&) {
     }
-    requestFromProcessor(fetchRequest_, *path);
 }
 
 void BankControl::cancelFetch() {
