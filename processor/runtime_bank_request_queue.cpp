@@ -2,6 +2,7 @@
 
 #include "processor/requested_bank_read.h"
 
+#include <exception>
 #include <utility>
 
 namespace vanto {
@@ -41,12 +42,17 @@ std::optional<RuntimeBankRequestQueue::Answer> RuntimeBankRequestQueue::takeAnsw
     return answer;
 }
 
-void RuntimeBankRequestQueue::startReading() {
-    auto read = [path = waiting_.front().path, instrument = waiting_.front().instrument](std::stop_token) {
-        return readRequestedBank(path, instrument);
-    };
-    if (!reader_.start(std::move(read), failedRead("the bank could not be read"))) {
+// The front request always gets an answer: when its reading cannot be started, a failed read stands in.
+void RuntimeBankRequestQueue::startReading() noexcept {
+    try {
+        auto read = [path = waiting_.front().path, instrument = waiting_.front().instrument](
+                        std::stop_token) { return readRequestedBank(path, instrument); };
+        if (reader_.start(std::move(read), failedRead("the bank could not be read"))) {
+            return;
+        }
         unread_ = failedRead("no thread could be started to read the bank");
+    } catch (const std::exception&) {
+        unread_.emplace();
     }
 }
 

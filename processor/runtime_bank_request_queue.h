@@ -32,7 +32,7 @@ class RuntimeBankRequestQueue {
     std::optional<Answer> takeAnswered();
 
   private:
-    void startReading();
+    void startReading() noexcept;
 
     std::deque<RuntimeBankRequest> waiting_; // the front one is being read
     // The answer for the front request when no thread could be started to read it.
