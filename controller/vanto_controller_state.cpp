@@ -8,6 +8,7 @@
 #include "processor/state_json_reader.h"
 #include "processor/state_json_writer.h"
 #include "processor/state_stream.h"
+#include "sdk/host_call_failure.h"
 
 #include <cmath>
 #include <memory>
@@ -32,7 +33,7 @@ std::unique_ptr<StateChunk> parseState(const std::string& text) {
 
 } // namespace
 
-tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) {
+tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -55,9 +56,11 @@ tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) {
     event.addString("source", "component");
     publishLastLifecycle();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setComponentState");
 }
 
-tresult PLUGIN_API VantoController::setState(IBStream* stream) {
+tresult PLUGIN_API VantoController::setState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -74,9 +77,11 @@ tresult PLUGIN_API VantoController::setState(IBStream* stream) {
     restoreCcMapAndPads(*state);
     restoreCurrentPreset(*state);
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setState");
 }
 
-tresult PLUGIN_API VantoController::getState(IBStream* stream) {
+tresult PLUGIN_API VantoController::getState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -84,6 +89,8 @@ tresult PLUGIN_API VantoController::getState(IBStream* stream) {
     const CurrentPresetOut preset{presetState.currentId, presetState.currentName, baselineProgram};
     writeControllerStateJson(text, ccMapAdopted ? &ccMap : nullptr, padOverrides(), preset);
     return writeStateStream(*stream, text);
+} catch (...) {
+    return hostCallFailed("getState");
 }
 
 void VantoController::restoreCcMapAndPads(const StateChunk& state) {

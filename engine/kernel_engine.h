@@ -79,8 +79,8 @@ class KernelEngine {
 
     // --- Events (audio thread) ---
 
-    // Queues a host parameter change, converted to its plain value; false for an unknown id, a
-    // non-finite value or a full queue.
+    // Queues a host parameter change, converted to its plain value (the normalized value clamped to
+    // [0, 1], NaN read as 0, as the controller reads it); false for an unknown id or a full queue.
     bool pushParamNormalized(uint32_t id, double normalized, int sampleOffset);
     bool pushNoteOn(int note, double velocity, int sampleOffset, uint32_t route, uint32_t channel);
     bool pushNoteOff(int note, int sampleOffset, uint32_t route, uint32_t channel);

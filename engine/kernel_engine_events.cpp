@@ -17,7 +17,7 @@ constexpr uint32_t kMidiDataLimit = 128;
 } // namespace
 
 bool KernelEngine::pushParamNormalized(uint32_t id, double normalized, int sampleOffset) {
-    if (id >= kParamCount || !std::isfinite(normalized)) {
+    if (id >= kParamCount) {
         return false;
     }
     KernelEvent event;

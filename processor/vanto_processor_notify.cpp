@@ -6,6 +6,7 @@
 #include "ccmap/cc_map_json_reader.h"
 #include "processor/processor_message_ids.h"
 #include "processor/runtime_bank_request.h"
+#include "sdk/host_call_failure.h"
 
 #include <cstring>
 
@@ -34,7 +35,7 @@ bool isMessage(const char* id, const char* expected) {
 
 } // namespace
 
-tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
+tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     const char* id = message != nullptr ? message->getMessageID() : nullptr;
     if (id == nullptr) {
         return ComponentBase::notify(message);
@@ -65,6 +66,8 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
         return kResultFalse;
     }
     return ComponentBase::notify(message);
+} catch (...) {
+    return hostCallFailed("notify");
 }
 
 void VantoProcessor::adoptCcMapMessage(IMessage& message) {

@@ -86,7 +86,7 @@ void VantoProcessor::queueNoteEvents(IEventList* events) {
     }
 }
 
-tresult PLUGIN_API VantoProcessor::process(ProcessData& data) {
+tresult PLUGIN_API VantoProcessor::process(ProcessData& data) try {
     if (data.symbolicSampleSize != kSample32) {
         return kResultFalse;
     }
@@ -115,6 +115,10 @@ tresult PLUGIN_API VantoProcessor::process(ProcessData& data) {
     engine.processBlock(in, inCount, output.channelBuffers32, output.numChannels, data.numSamples);
     output.silenceFlags = silenceFlags(output.channelBuffers32, output.numChannels, data.numSamples);
     return engine.callbackFailed() ? kResultFalse : kResultOk;
+} catch (...) {
+    // Nothing on this path throws; should it ever, the host still gets a refused block, and the audio
+    // thread writes no log line.
+    return kResultFalse;
 }
 
 } // namespace vanto

@@ -5,12 +5,13 @@
 #include "processor/state_json_reader.h"
 #include "processor/state_json_writer.h"
 #include "processor/state_stream.h"
+#include "sdk/host_call_failure.h"
 
 namespace vanto {
 
 using namespace Steinberg;
 
-tresult PLUGIN_API VantoProcessor::getState(IBStream* state) {
+tresult PLUGIN_API VantoProcessor::getState(IBStream* state) try {
     if (state == nullptr) {
         return kResultFalse;
     }
@@ -26,9 +27,11 @@ tresult PLUGIN_API VantoProcessor::getState(IBStream* state) {
         writeStateJson(params, engine.variation(), hasCcMap ? &ccMap : nullptr, kSamplerAssetNone,
                        kZoneProgramLegacySingleZone, nullptr, nullptr, engine.samplerPadOverrides());
     return writeStateStream(*state, text);
+} catch (...) {
+    return hostCallFailed("getState");
 }
 
-tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
+tresult PLUGIN_API VantoProcessor::setState(IBStream* state) try {
     if (state == nullptr) {
         return kResultFalse;
     }
@@ -55,6 +58,8 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
     engine.publishSamplerPadOverrides(chunk.hasPadOverrides ? chunk.padOverrides : SamplerPadOverrides());
     restoreRuntimeBank(chunk);
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setState");
 }
 
 } // namespace vanto

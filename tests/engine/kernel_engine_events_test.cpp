@@ -39,11 +39,9 @@ TEST(EventQueue, ParameterChangesAreQueuedAsPlainValues) {
     }
 }
 
-TEST(EventQueue, RefusesUnknownIdsNonFiniteValuesAndAFullQueue) {
+TEST(EventQueue, RefusesUnknownIdsNonFiniteVelocitiesAndAFullQueue) {
     KernelEngine engine;
     EXPECT_FALSE(engine.pushParamNormalized(34, 0.5, 0));
-    EXPECT_FALSE(engine.pushParamNormalized(3, std::numeric_limits<double>::quiet_NaN(), 0));
-    EXPECT_FALSE(engine.pushParamNormalized(3, std::numeric_limits<double>::infinity(), 0));
     EXPECT_FALSE(engine.pushController(128, 5, 0, 0, 0));
     EXPECT_FALSE(engine.pushController(5, 128, 0, 0, 0));
     EXPECT_FALSE(engine.pushNoteOn(60, std::numeric_limits<double>::quiet_NaN(), 0, 0, 0));
@@ -55,6 +53,22 @@ TEST(EventQueue, RefusesUnknownIdsNonFiniteValuesAndAFullQueue) {
     EXPECT_FALSE(engine.pushParamNormalized(1, 0.5, 0));
     EXPECT_FALSE(engine.pushNoteOff(60, 0, 0, 0));
     EXPECT_EQ(engine.queuedEventCount(), KernelEventQueue::kCapacity);
+}
+
+TEST(EventQueue, OutOfRangeAndNaNValuesQueueTheClampedPlainValue) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // "sync.bpm" runs from 40 to 240.
+    const struct {
+        double normalized;
+        double plain;
+    } cases[] = {{nan, 40},  {-inf, 40}, {-1e300, 40}, {-0.5, 40},
+                 {-0.0, 40}, {1.5, 240}, {1e300, 240}, {inf, 240}};
+    KernelEngine engine;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine.pushParamNormalized(0, c.normalized, 0)) << c.normalized;
+        EXPECT_EQ(engine.queuedEvent(engine.queuedEventCount() - 1).value, c.plain) << c.normalized;
+    }
 }
 
 TEST(EventQueue, NotesAndControllersFillTheirFields) {
