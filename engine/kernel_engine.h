@@ -91,6 +91,13 @@ class KernelEngine {
     // Applies every queued parameter change to the mirror (to be republished) and empties the queue.
     void flushParameterEvents();
     int queuedEventCount() const { return events_.count(); }
+    // Places left in the event queue.
+    int eventQueueRoom() const { return KernelEventQueue::kCapacity - events_.count(); }
+    // A host change that found no place in the queue: once the block has been rendered it becomes the
+    // stored value (replacing older queued changes of the same parameter, which would otherwise land
+    // after it), and the kernel gets it with the next chunk. Read like pushParamNormalized's value;
+    // unknown ids are ignored.
+    void deferParamNormalized(uint32_t id, double normalized);
     const KernelEvent& queuedEvent(int index) const { return events_[index]; }
     // This kernel has no event inputs or outputs; every note goes to input 0.
     int eventInputCount() const { return 0; }
@@ -199,6 +206,8 @@ class KernelEngine {
     void createKernelInstance();
     bool viewsUsable() const;
 
+    void renderBlock(const float* const* in, int inChannels, float* const* out, int outChannels, int frames);
+    void applyDeferredParams();
     void failBlock(float* const* out, int outChannels, int frames, uint32_t code, uint8_t severity);
     void copyQueuedParametersToMirror();
     void processDirect(const float* const* in, int inChannels, float* const* out, int outChannels,
@@ -232,6 +241,9 @@ class KernelEngine {
     // Written by the state thread and the audio thread; the dirty flag publishes the change.
     std::array<std::atomic<double>, kParamCount> params_{};
     std::atomic<bool> paramsDirty_{true};
+    // Host changes deferred to the end of the block (audio thread only): one bit per parameter id.
+    std::array<double, kParamCount> deferredParams_{};
+    uint64_t deferredParamMask_ = 0;
     int variation_ = kDefaultVariation;
     uint32_t kernelHandle_ = 0;
     std::array<double, kParamCount> paramShadow_{};

@@ -64,6 +64,12 @@ void KernelEngine::processBlock(const float* const* in, int inChannels, const fl
 
 void KernelEngine::processBlock(const float* const* in, int inChannels, float* const* out, int outChannels,
                                 int frames) {
+    renderBlock(in, inChannels, out, outChannels, frames);
+    applyDeferredParams();
+}
+
+void KernelEngine::renderBlock(const float* const* in, int inChannels, float* const* out, int outChannels,
+                               int frames) {
     if (!ready_) {
         failBlock(out, outChannels, frames, kDiagProcessFailed, kSeverityFatal);
         return;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "engine/kernel_engine.h"
 
@@ -136,6 +137,33 @@ TEST(ParameterMirror, FlushParameterEventsAppliesValuesInQueueOrder) {
     // Queue order, not frame order: the last pushed value wins.
     EXPECT_EQ(engine.paramValue(11), 0.0);
     EXPECT_EQ(engine.queuedEventCount(), 0);
+}
+
+TEST(DeferredParameters, BecomeTheStoredValueAfterTheBlockOverEveryQueuedChange) {
+    for (const double rate : {48000.0, 44100.0}) {
+        SCOPED_TRACE(rate);
+        KernelEngine engine;
+        ASSERT_TRUE(engine.setup(rate, 128));
+        // A full queue of older changes, the last ones late enough for the rate adapter to keep them
+        // for the next block.
+        while (engine.eventQueueRoom() > 0) {
+            ASSERT_TRUE(engine.pushParamNormalized(11, 0.5, 127));
+        }
+        EXPECT_FALSE(engine.pushParamNormalized(11, 1.0, 127));
+        engine.deferParamNormalized(11, 1.0);
+        engine.deferParamNormalized(99, 1.0); // no such parameter: ignored
+        std::vector<float> left(128, 0.1f), right(128, 0.1f);
+        const float* in[2] = {left.data(), right.data()};
+        float* out[2] = {left.data(), right.data()};
+        engine.processBlock(in, 2, out, 2, 128);
+        EXPECT_EQ(engine.paramValue(11), 18.0); // "budget.maxReduction" at its maximum
+        for (int i = 0; i < engine.queuedEventCount(); ++i) {
+            EXPECT_NE(engine.queuedEvent(i).target, 11u) << "an older change would land after it";
+        }
+        engine.processBlock(in, 2, out, 2, 128);
+        EXPECT_EQ(engine.paramValue(11), 18.0);
+        EXPECT_EQ(engine.eventQueueRoom(), KernelEventQueue::kCapacity);
+    }
 }
 
 TEST(ZeroFrameFlush, MovesSortedValuesIntoTheMirrorAndEmptiesTheQueue) {
