@@ -73,6 +73,9 @@ class KernelEngine {
     int maxBlockFrames() const { return maxBlockFrames_; }
     uint64_t fifoCapacity() const { return adapter_.fifoCapacity(); }
     bool ready() const { return ready_; }
+    // Whether the host's configuration was accepted but no kernel instance could be had (the pool is
+    // full): blocks then pass the input through unchanged, without latency, until a set-up succeeds.
+    bool passingThrough() const { return passingThrough_; }
     bool rateConversionActive() const { return rateConversionActive_; }
     // The sample-rate adapter's delay in whole host frames (rounded up), 0 at the kernel's own rate.
     int latencySamples() const;
@@ -207,6 +210,8 @@ class KernelEngine {
     bool viewsUsable() const;
 
     void renderBlock(const float* const* in, int inChannels, float* const* out, int outChannels, int frames);
+    void passInputThrough(const float* const* in, int inChannels, float* const* out, int outChannels,
+                          int frames);
     void applyDeferredParams();
     void failBlock(float* const* out, int outChannels, int frames, uint32_t code, uint8_t severity);
     void copyQueuedParametersToMirror();
@@ -228,6 +233,7 @@ class KernelEngine {
     double hostRate_ = kKernelSampleRate;
     int maxBlockFrames_ = 0;
     bool ready_ = false;
+    bool passingThrough_ = false;
     bool callbackFailed_ = false;
     bool outputSilent_ = false;
     bool adapterFailed_ = false;

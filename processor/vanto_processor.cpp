@@ -91,9 +91,11 @@ bool VantoProcessor::setUpEngine(double sampleRate, int32 maxBlockFrames) {
     if (engine.setup(sampleRate, maxBlockFrames)) {
         return true;
     }
-    // The controller shows the reason; the host only learns that the set-up was refused.
+    // The controller shows the reason. A configuration the engine accepted without finding a kernel
+    // instance (every one in the process is taken) is still accepted: the track then plays dry
+    // instead of the host refusing it or it going silent.
     sendRuntimeDiagnostics(true);
-    return false;
+    return engine.passingThrough();
 }
 
 tresult PLUGIN_API VantoProcessor::setActive(TBool state) try {
