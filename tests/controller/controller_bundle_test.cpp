@@ -166,4 +166,37 @@ TEST_F(BundleController, HostStateCallsReachTheController) {
     EXPECT_EQ(controller->getState(nullptr), Steinberg::kResultFalse);
 }
 
+TEST_F(BundleController, ALatencyChangeAsksTheHostToRestartTheComponent) {
+    vanto::test::RecordingComponentHandler host;
+    ASSERT_EQ(controller->setComponentHandler(&host), kResultOk);
+    const auto latencyRestarts = [&host] {
+        int count = 0;
+        for (const Steinberg::int32 flags : host.restartFlags) {
+            count += (flags & Steinberg::Vst::kLatencyChanged) != 0 ? 1 : 0;
+        }
+        return count;
+    };
+    // At 44.1 kHz the rate converter's delay appears, at 48 kHz it goes; the same rate again, or
+    // another block size, changes nothing.
+    const struct {
+        double rate;
+        Steinberg::int32 block;
+        Steinberg::uint32 latency;
+        int restarts;
+    } steps[] = {{48000, 512, 0, 0},
+                 {44100, 512, 35, 1},
+                 {44100, 256, 35, 1},
+                 {96000, 256, 56, 2},
+                 {48000, 256, 0, 3}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.rate);
+        ASSERT_EQ(instance->setActive(false), kResultOk);
+        ASSERT_EQ(instance->setupProcessing(step.rate, step.block), kResultOk);
+        ASSERT_EQ(instance->setActive(true), kResultOk);
+        EXPECT_EQ(instance->processor()->getLatencySamples(), step.latency);
+        EXPECT_EQ(latencyRestarts(), step.restarts);
+    }
+    controller->setComponentHandler(nullptr);
+}
+
 } // namespace
