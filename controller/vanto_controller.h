@@ -126,6 +126,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     bool presetDirty() const;
     void refreshPresetState();
     void adoptCcMap(const CcMap& map, bool notifyPage);
+    // Forgets the CC map (a restored state had none); the processor restores its own state.
+    void dropCcMap();
     void sendCcMapToProcessor();
     void sendPresetLoadedToProcessor(const std::string& text);
     void sendResetCounters();
@@ -190,8 +192,10 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void restartIfHandled(Steinberg::int32 flags);
     void restoreCcMapAndPads(const StateChunk& state);
     // The current preset and program a controller state names: the baseline and the program-change
-    // parameter follow the program, without the preset's values being applied again.
+    // parameter follow the program, without the preset's values being applied again. A state without
+    // one leaves no current preset, as in a fresh instance.
     void restoreCurrentPreset(const StateChunk& state);
+    void clearCurrentPreset();
     void adoptBaselineProgram(uint32_t index);
     // The full state document of the current values, CC map and pad overrides, for the page.
     std::string writeCurrentStateJson() const;

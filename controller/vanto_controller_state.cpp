@@ -94,8 +94,11 @@ tresult PLUGIN_API VantoController::getState(IBStream* stream) try {
 }
 
 void VantoController::restoreCcMapAndPads(const StateChunk& state) {
+    // A state without a CC map had none when it was saved, so no map of an earlier state stays.
     if (state.hasCcMap) {
         adoptCcMap(state.ccMap, true);
+    } else {
+        dropCcMap();
     }
     // A state without a sampler block means no overrides, not "keep the current ones".
     bankControl.adoptRestoredPadOverrides(state.hasPadOverrides ? state.padOverrides : SamplerPadOverrides{});

@@ -49,10 +49,9 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) try {
     if (chunk.variation >= 0) {
         engine.setVariation(chunk.variation);
     }
-    if (chunk.hasCcMap) {
-        ccMap = chunk.ccMap;
-        hasCcMap = true;
-    }
+    // A state saved without a CC map had none, so no map of an earlier state stays.
+    ccMap = chunk.hasCcMap ? chunk.ccMap : CcMap{};
+    hasCcMap = chunk.hasCcMap;
     // A state without a sampler block has no overrides, so whatever an earlier state or the editor set
     // is cleared.
     engine.publishSamplerPadOverrides(chunk.hasPadOverrides ? chunk.padOverrides : SamplerPadOverrides());

@@ -199,4 +199,60 @@ TEST_F(BundleController, ALatencyChangeAsksTheHostToRestartTheComponent) {
     controller->setComponentHandler(nullptr);
 }
 
+std::string asText(const std::vector<char>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<char> asBytes(const std::string& text) {
+    return std::vector<char>(text.begin(), text.end());
+}
+
+// Whatever an instance held before, restoring a state it saved gives back the same bytes: a fresh
+// instance's states (which carry no CC map, no overrides and no current preset) clear what an earlier
+// project's states put there, as a host reusing the instance for another project relies on.
+TEST_F(BundleController, EveryStateRoundTripsWhateverTheInstanceHeldBefore) {
+    std::vector<char> freshController;
+    std::vector<char> freshComponent;
+    ASSERT_EQ(instance->saveControllerState(freshController), kResultOk);
+    ASSERT_EQ(instance->saveState(freshComponent), kResultOk);
+
+    // Another project: a factory preset, a CC map and pad overrides, in both states.
+    const std::string map = R"({"version":1,"bindings":[{"cc":74,"path":"glue.ratio","curve":"exp"}]})";
+    const std::string pads = R"({"v":1,"pads":{"kick":{"gain":0.5}}})";
+    ASSERT_EQ(instance->restoreState(asBytes(R"({"params":{"glue.ratio":6},"variation":3,"ccMap":)" + map +
+                                             R"(,"sampler":)" + pads + "}")),
+              kResultOk);
+    ASSERT_EQ(instance->restoreControllerState(
+                  asBytes(R"({"ccMap":)" + map + R"(,"sampler":)" + pads +
+                          R"(,"preset":{"id":"vocal-sit","name":"Vocal Sit","program":4}})")),
+              kResultOk);
+    std::vector<char> otherController;
+    std::vector<char> otherComponent;
+    ASSERT_EQ(instance->saveControllerState(otherController), kResultOk);
+    ASSERT_EQ(instance->saveState(otherComponent), kResultOk);
+    ASSERT_NE(otherController, freshController);
+    ASSERT_NE(otherComponent, freshComponent);
+    ASSERT_NE(asText(otherController).find("\"preset\""), std::string::npos) << asText(otherController);
+    ASSERT_NE(asText(otherComponent).find("\"ccMap\""), std::string::npos) << asText(otherComponent);
+
+    // Back to the fresh instance's states, then the other project's again.
+    for (const auto* states : {&freshComponent, &otherComponent, &freshComponent}) {
+        const std::vector<char>& component = *states;
+        const std::vector<char>& controllerState =
+            states == &otherComponent ? otherController : freshController;
+        ASSERT_EQ(instance->restoreState(component), kResultOk);
+        ASSERT_EQ(instance->restoreControllerState(controllerState), kResultOk);
+        std::vector<char> savedController;
+        std::vector<char> savedComponent;
+        ASSERT_EQ(instance->saveControllerState(savedController), kResultOk);
+        ASSERT_EQ(instance->saveState(savedComponent), kResultOk);
+        EXPECT_EQ(asText(savedController), asText(controllerState));
+        EXPECT_EQ(asText(savedComponent), asText(component));
+    }
+    // With the fresh states back, no CC map answers the host's mapping query.
+    FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
+    Steinberg::Vst::ParamID id = 99;
+    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 74, id), Steinberg::kResultFalse);
+}
+
 } // namespace
