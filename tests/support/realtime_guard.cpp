@@ -23,6 +23,12 @@ thread_local long locks = 0;
 thread_local long systemCalls = 0;
 thread_local int lastSystemCall = -1;
 
+} // namespace
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+
+namespace {
+
 void noteLock() {
     if (counting) {
         ++locks;
@@ -30,8 +36,6 @@ void noteLock() {
 }
 
 } // namespace
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 
 // The one place a watched thread's system calls may come from: the SIGSYS handler makes each trapped
 // call again here, with the number in the first argument and the call's six arguments after it.
