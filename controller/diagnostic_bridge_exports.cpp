@@ -1,6 +1,7 @@
 #include "controller/diagnostic_bridge_exports.h"
 
 #include "controller/vanto_controller.h"
+#include "sdk/host_call_failure.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
@@ -39,7 +40,7 @@ __attribute__((visibility("default"))) int vantoDiagnosticBridgeAbiVersion() {
 
 __attribute__((visibility("default"))) int
 vantoInstallDiagnosticBridgeSink(Steinberg::FUnknown* controller, VantoDiagnosticBridgeCallback callback,
-                                 void* context) {
+                                 void* context) try {
     vanto::VantoController* target = vanto::controllerOf(controller);
     if (target == nullptr) {
         return 0;
@@ -52,6 +53,9 @@ vantoInstallDiagnosticBridgeSink(Steinberg::FUnknown* controller, VantoDiagnosti
         });
     }
     return 1;
+} catch (...) {
+    vanto::hostCallFailed("vantoInstallDiagnosticBridgeSink");
+    return 0;
 }
 
 __attribute__((visibility("default"))) int

@@ -4,6 +4,7 @@
 
 #include "controller/host_identity.h"
 #include "controller/vanto_parameter.h"
+#include "sdk/host_call_failure.h"
 
 #include "pluginterfaces/base/ustring.h"
 
@@ -23,15 +24,18 @@ VantoController::~VantoController() {
     stopCadenceClock();
 }
 
-FUnknown* VantoController::createInstance(void* /*context*/) {
+FUnknown* VantoController::createInstance(void* /*context*/) try {
     auto* controller = new (std::nothrow) VantoController();
     if (controller == nullptr) {
         return nullptr;
     }
     return static_cast<Steinberg::Vst::IEditController*>(controller);
+} catch (...) {
+    hostCallFailed("VantoController::createInstance");
+    return nullptr;
 }
 
-tresult PLUGIN_API VantoController::initialize(FUnknown* context) {
+tresult PLUGIN_API VantoController::initialize(FUnknown* context) try {
     const tresult result = EditControllerEx1::initialize(context);
     if (result != kResultOk) {
         return result;
@@ -43,14 +47,19 @@ tresult PLUGIN_API VantoController::initialize(FUnknown* context) {
     emitLifecycle(kLifecycleCreated);
     startCadenceClock();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("initialize");
 }
 
-tresult PLUGIN_API VantoController::terminate() {
+tresult PLUGIN_API VantoController::terminate() try {
     emitLifecycle(kLifecycleDestroyed);
     stopCadenceClock();
     // Nothing would collect the download once the clock has stopped.
     bankControl.cancelFetch();
     return EditControllerEx1::terminate();
+} catch (...) {
+    stopCadenceClock();
+    return hostCallFailed("terminate");
 }
 
 void VantoController::captureHostIdentity(FUnknown* context) {

@@ -72,6 +72,40 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
     REFCOUNT_METHODS(EditControllerEx1)
 
+    // --- host queries the SDK's defaults answer without checking their arguments ---
+    // Each refuses an index or id it does not know and a null buffer, reads a normalized value clamped
+    // to [0, 1] with NaN as 0, and lets no exception through.
+    Steinberg::tresult PLUGIN_API getParameterInfo(Steinberg::int32 paramIndex,
+                                                   Steinberg::Vst::ParameterInfo& info) override;
+    Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID id,
+                                                        Steinberg::Vst::ParamValue valueNormalized,
+                                                        Steinberg::Vst::String128 string) override;
+    Steinberg::tresult PLUGIN_API getParamValueByString(Steinberg::Vst::ParamID id,
+                                                        Steinberg::Vst::TChar* string,
+                                                        Steinberg::Vst::ParamValue& valueNormalized) override;
+    Steinberg::Vst::ParamValue PLUGIN_API
+    normalizedParamToPlain(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue valueNormalized) override;
+    Steinberg::Vst::ParamValue PLUGIN_API
+    plainParamToNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue plainValue) override;
+    Steinberg::tresult PLUGIN_API getUnitInfo(Steinberg::int32 unitIndex,
+                                              Steinberg::Vst::UnitInfo& info) override;
+    Steinberg::tresult PLUGIN_API getProgramListInfo(Steinberg::int32 listIndex,
+                                                     Steinberg::Vst::ProgramListInfo& info) override;
+    Steinberg::tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId,
+                                                 Steinberg::int32 programIndex,
+                                                 Steinberg::Vst::String128 name) override;
+    Steinberg::tresult PLUGIN_API getProgramInfo(Steinberg::Vst::ProgramListID listId,
+                                                 Steinberg::int32 programIndex,
+                                                 Steinberg::Vst::CString attributeId,
+                                                 Steinberg::Vst::String128 attributeValue) override;
+    Steinberg::tresult PLUGIN_API getProgramPitchName(Steinberg::Vst::ProgramListID listId,
+                                                      Steinberg::int32 programIndex,
+                                                      Steinberg::int16 midiPitch,
+                                                      Steinberg::Vst::String128 name) override;
+    Steinberg::tresult PLUGIN_API setComponentHandler(Steinberg::Vst::IComponentHandler* handler) override;
+    Steinberg::tresult PLUGIN_API connect(Steinberg::Vst::IConnectionPoint* other) override;
+    Steinberg::tresult PLUGIN_API disconnect(Steinberg::Vst::IConnectionPoint* other) override;
+
     // --- page-facing (BridgeHost) ---
     void handleBridgeMessage(const char* bytes, std::size_t length) override;
     void setBridgeSink(std::function<void(const std::string&)> sink) override;
@@ -93,6 +127,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     bool presetDirty() const;
     void refreshPresetState();
     void adoptCcMap(const CcMap& map, bool notifyPage);
+    // Forgets the CC map (a restored state had none); the processor restores its own state.
+    void dropCcMap();
     void sendCcMapToProcessor();
     void sendPresetLoadedToProcessor(const std::string& text);
     void sendResetCounters();
@@ -157,8 +193,10 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void restartIfHandled(Steinberg::int32 flags);
     void restoreCcMapAndPads(const StateChunk& state);
     // The current preset and program a controller state names: the baseline and the program-change
-    // parameter follow the program, without the preset's values being applied again.
+    // parameter follow the program, without the preset's values being applied again. A state without
+    // one leaves no current preset, as in a fresh instance.
     void restoreCurrentPreset(const StateChunk& state);
+    void clearCurrentPreset();
     void adoptBaselineProgram(uint32_t index);
     // The full state document of the current values, CC map and pad overrides, for the page.
     std::string writeCurrentStateJson() const;

@@ -6,6 +6,7 @@
 #include "controller/bridge_message.h"
 #include "controller/factory_program.h"
 #include "processor/state_chunk.h"
+#include "sdk/host_call_failure.h"
 
 #include <cmath>
 #include <cstdint>
@@ -57,7 +58,7 @@ void logNote(const BridgeMessage& message) {
 
 } // namespace
 
-void VantoController::handleBridgeMessage(const char* bytes, std::size_t length) {
+void VantoController::handleBridgeMessage(const char* bytes, std::size_t length) try {
     BridgeMessage message;
     if (!parseBridgeMessage(bytes, length, message)) {
         std::fprintf(stderr, "vanto-plugin-shell: malformed bridge message (%zu bytes)\n", length);
@@ -108,6 +109,8 @@ void VantoController::handleBridgeMessage(const char* bytes, std::size_t length)
     } else if (type == "vanto.noteOn" || type == "vanto.noteOff") {
         logNote(message);
     }
+} catch (...) {
+    hostCallFailed("handleBridgeMessage");
 }
 
 void VantoController::sendHello() {

@@ -35,6 +35,22 @@ void VantoController::adoptCcMap(const CcMap& map, bool notifyPage) {
     }
 }
 
+void VantoController::dropCcMap() {
+    if (!ccMapAdopted) {
+        return;
+    }
+    ccMap = CcMap{};
+    ccMapAdopted = false;
+    restartIfHandled(Steinberg::Vst::kMidiCCAssignmentChanged);
+    recordLifecycle(kLifecycleCcMapChanged).addNumber("bindings", 0);
+    publishLastLifecycle();
+    if (page.pageConnected()) {
+        std::string message;
+        writeCcMapChangedJson(message, ccMap);
+        sendToUi(message);
+    }
+}
+
 tresult PLUGIN_API VantoController::getMidiControllerAssignment(
     Steinberg::int32 busIndex, Steinberg::int16 channel, Steinberg::Vst::CtrlNumber midiControllerNumber,
     Steinberg::Vst::ParamID& id) {

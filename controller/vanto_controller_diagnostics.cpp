@@ -25,7 +25,13 @@ void VantoController::replayLifecycle() {
 }
 
 void VantoController::adoptHostFacts(const HostFacts& facts) {
+    const int32_t previousLatency = hostFacts.reportedLatency();
     hostFacts.adopt(facts, lifecycleLog, subscription, page, helloSent);
+    // Hosts read the latency once per activation; a new sample rate changes it, and without being
+    // told the host would keep the track misaligned by the difference.
+    if (hostFacts.reportedLatency() != previousLatency) {
+        restartIfHandled(Steinberg::Vst::kLatencyChanged);
+    }
 }
 
 void VantoController::adoptTransportFact(const TransportFact& fact) {

@@ -2,6 +2,8 @@
 // connection and released; before the host connects the two parts nothing goes out.
 #include "controller/vanto_controller.h"
 
+#include "sdk/host_call_failure.h"
+
 #include "ccmap/cc_map_json_writer.h"
 #include "processor/processor_message_ids.h"
 
@@ -75,10 +77,12 @@ void VantoController::drainProcessorFeeds() {
     sendBareMessage(kMessageFeedDrain);
 }
 
-void VantoController::tickCadence() {
+void VantoController::tickCadence() try {
     bankControl.collectFinishedFetch();
     pollTransport();
     drainProcessorFeeds();
+} catch (...) {
+    hostCallFailed("tickCadence");
 }
 
 } // namespace vanto

@@ -6,6 +6,7 @@
 #include "diagnostics/lifecycle_kind.h"
 #include "diagnostics/transport_fact.h"
 #include "processor/processor_message_ids.h"
+#include "sdk/host_call_failure.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 
@@ -55,16 +56,17 @@ bool identifyProcessorMessage(const char* id, ProcessorMessage& kind) {
 
 } // namespace
 
-tresult PLUGIN_API VantoController::notify(IMessage* message) {
+tresult PLUGIN_API VantoController::notify(IMessage* message) try {
     if (message == nullptr) {
         return Steinberg::kInvalidArgument;
     }
     const char* id = message->getMessageID();
+    Steinberg::Vst::IAttributeList* attributes = message->getAttributes();
     ProcessorMessage kind{};
     if (id == nullptr || !identifyProcessorMessage(id, kind)) {
-        return EditControllerEx1::notify(message);
+        // The SDK's own handler reads the attribute list of its text message without checking it.
+        return attributes != nullptr ? EditControllerEx1::notify(message) : Steinberg::kResultFalse;
     }
-    Steinberg::Vst::IAttributeList* attributes = message->getAttributes();
     const void* bytes = nullptr;
     uint32 size = 0;
     if (attributes == nullptr || attributes->getBinary(kMessagePayloadAttribute, bytes, size) != kResultOk ||
@@ -100,6 +102,8 @@ tresult PLUGIN_API VantoController::notify(IMessage* message) {
         break;
     }
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("notify");
 }
 
 void VantoController::adoptProcessorLifecycle(const void* bytes, uint32 size) {

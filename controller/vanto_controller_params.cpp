@@ -5,6 +5,7 @@
 
 #include "controller/bridge_json.h"
 #include "controller/factory_program.h"
+#include "sdk/host_call_failure.h"
 
 namespace vanto {
 
@@ -13,7 +14,9 @@ using Steinberg::tresult;
 using Steinberg::Vst::ParamID;
 using Steinberg::Vst::ParamValue;
 
-tresult PLUGIN_API VantoController::setParamNormalized(ParamID id, ParamValue value) {
+tresult PLUGIN_API VantoController::setParamNormalized(ParamID id, ParamValue value) try {
+    // A value outside [0, 1] is stored clamped and NaN as 0, as the processor reads the same value.
+    value = vanto_param_clamp_normalized(value);
     const tresult result = EditControllerEx1::setParamNormalized(id, value);
     if (result != kResultOk) {
         return result;
@@ -27,6 +30,8 @@ tresult PLUGIN_API VantoController::setParamNormalized(ParamID id, ParamValue va
         sendParamChanged(id, value);
     }
     return result;
+} catch (...) {
+    return hostCallFailed("setParamNormalized");
 }
 
 void VantoController::setFromHostAndRelay(ParamID id, ParamValue normalized) {

@@ -41,6 +41,7 @@ void VantoController::adoptBaselineProgram(uint32_t index) {
 
 void VantoController::restoreCurrentPreset(const StateChunk& state) {
     if (!state.hasPreset) {
+        clearCurrentPreset();
         return;
     }
     setPresetIdentity(state.presetId.c_str(), state.presetName.c_str());
@@ -52,6 +53,16 @@ void VantoController::restoreCurrentPreset(const StateChunk& state) {
     EditControllerEx1::setParamNormalized(kProgramChangeParamId,
                                           factoryProgramValue(static_cast<uint32_t>(program)));
     restartIfHandled(Steinberg::Vst::kParamValuesChanged);
+}
+
+void VantoController::clearCurrentPreset() {
+    setPresetIdentity("", "");
+    presetBaselineValid = false;
+    baselineProgram = -1;
+    if (normalizedValue(kProgramChangeParamId) != 0.0) {
+        EditControllerEx1::setParamNormalized(kProgramChangeParamId, 0.0);
+        restartIfHandled(Steinberg::Vst::kParamValuesChanged);
+    }
 }
 
 bool VantoController::presetDirty() const {

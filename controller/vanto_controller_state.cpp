@@ -8,6 +8,7 @@
 #include "processor/state_json_reader.h"
 #include "processor/state_json_writer.h"
 #include "processor/state_stream.h"
+#include "sdk/host_call_failure.h"
 
 #include <cmath>
 #include <memory>
@@ -32,7 +33,7 @@ std::unique_ptr<StateChunk> parseState(const std::string& text) {
 
 } // namespace
 
-tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) {
+tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -55,9 +56,11 @@ tresult PLUGIN_API VantoController::setComponentState(IBStream* stream) {
     event.addString("source", "component");
     publishLastLifecycle();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setComponentState");
 }
 
-tresult PLUGIN_API VantoController::setState(IBStream* stream) {
+tresult PLUGIN_API VantoController::setState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -74,9 +77,11 @@ tresult PLUGIN_API VantoController::setState(IBStream* stream) {
     restoreCcMapAndPads(*state);
     restoreCurrentPreset(*state);
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setState");
 }
 
-tresult PLUGIN_API VantoController::getState(IBStream* stream) {
+tresult PLUGIN_API VantoController::getState(IBStream* stream) try {
     if (stream == nullptr) {
         return kResultFalse;
     }
@@ -84,11 +89,16 @@ tresult PLUGIN_API VantoController::getState(IBStream* stream) {
     const CurrentPresetOut preset{presetState.currentId, presetState.currentName, baselineProgram};
     writeControllerStateJson(text, ccMapAdopted ? &ccMap : nullptr, padOverrides(), preset);
     return writeStateStream(*stream, text);
+} catch (...) {
+    return hostCallFailed("getState");
 }
 
 void VantoController::restoreCcMapAndPads(const StateChunk& state) {
+    // A state without a CC map had none when it was saved, so no map of an earlier state stays.
     if (state.hasCcMap) {
         adoptCcMap(state.ccMap, true);
+    } else {
+        dropCcMap();
     }
     // A state without a sampler block means no overrides, not "keep the current ones".
     bankControl.adoptRestoredPadOverrides(state.hasPadOverrides ? state.padOverrides : SamplerPadOverrides{});

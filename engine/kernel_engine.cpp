@@ -66,7 +66,10 @@ int KernelEngine::latencySamples() const {
     // The host is told a whole number of frames, rounded up; the constant keeps an exact whole
     // delay from being rounded up to the next frame by the division's rounding error.
     constexpr double kJustBelowOne = 0.999999;
-    return rateConversionActive_ ? static_cast<int>(rateAdapterDelayFrames(hostRate_) + kJustBelowOne) : 0;
+    if (!rateConversionActive_ || passingThrough_) {
+        return 0;
+    }
+    return static_cast<int>(rateAdapterDelayFrames(hostRate_) + kJustBelowOne);
 }
 
 void KernelEngine::setParamValue(uint32_t id, double plain) {

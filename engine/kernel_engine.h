@@ -73,14 +73,17 @@ class KernelEngine {
     int maxBlockFrames() const { return maxBlockFrames_; }
     uint64_t fifoCapacity() const { return adapter_.fifoCapacity(); }
     bool ready() const { return ready_; }
+    // Whether the host's configuration was accepted but no kernel instance could be had (the pool is
+    // full): blocks then pass the input through unchanged, without latency, until a set-up succeeds.
+    bool passingThrough() const { return passingThrough_; }
     bool rateConversionActive() const { return rateConversionActive_; }
     // The sample-rate adapter's delay in whole host frames (rounded up), 0 at the kernel's own rate.
     int latencySamples() const;
 
     // --- Events (audio thread) ---
 
-    // Queues a host parameter change, converted to its plain value; false for an unknown id, a
-    // non-finite value or a full queue.
+    // Queues a host parameter change, converted to its plain value (the normalized value clamped to
+    // [0, 1], NaN read as 0, as the controller reads it); false for an unknown id or a full queue.
     bool pushParamNormalized(uint32_t id, double normalized, int sampleOffset);
     bool pushNoteOn(int note, double velocity, int sampleOffset, uint32_t route, uint32_t channel);
     bool pushNoteOff(int note, int sampleOffset, uint32_t route, uint32_t channel);
@@ -91,6 +94,13 @@ class KernelEngine {
     // Applies every queued parameter change to the mirror (to be republished) and empties the queue.
     void flushParameterEvents();
     int queuedEventCount() const { return events_.count(); }
+    // Places left in the event queue.
+    int eventQueueRoom() const { return KernelEventQueue::kCapacity - events_.count(); }
+    // A host change that found no place in the queue: once the block has been rendered it becomes the
+    // stored value (replacing older queued changes of the same parameter, which would otherwise land
+    // after it), and the kernel gets it with the next chunk. Read like pushParamNormalized's value;
+    // unknown ids are ignored.
+    void deferParamNormalized(uint32_t id, double normalized);
     const KernelEvent& queuedEvent(int index) const { return events_[index]; }
     // This kernel has no event inputs or outputs; every note goes to input 0.
     int eventInputCount() const { return 0; }
@@ -199,6 +209,10 @@ class KernelEngine {
     void createKernelInstance();
     bool viewsUsable() const;
 
+    void renderBlock(const float* const* in, int inChannels, float* const* out, int outChannels, int frames);
+    void passInputThrough(const float* const* in, int inChannels, float* const* out, int outChannels,
+                          int frames);
+    void applyDeferredParams();
     void failBlock(float* const* out, int outChannels, int frames, uint32_t code, uint8_t severity);
     void copyQueuedParametersToMirror();
     void processDirect(const float* const* in, int inChannels, float* const* out, int outChannels,
@@ -219,6 +233,7 @@ class KernelEngine {
     double hostRate_ = kKernelSampleRate;
     int maxBlockFrames_ = 0;
     bool ready_ = false;
+    bool passingThrough_ = false;
     bool callbackFailed_ = false;
     bool outputSilent_ = false;
     bool adapterFailed_ = false;
@@ -232,6 +247,9 @@ class KernelEngine {
     // Written by the state thread and the audio thread; the dirty flag publishes the change.
     std::array<std::atomic<double>, kParamCount> params_{};
     std::atomic<bool> paramsDirty_{true};
+    // Host changes deferred to the end of the block (audio thread only): one bit per parameter id.
+    std::array<double, kParamCount> deferredParams_{};
+    uint64_t deferredParamMask_ = 0;
     int variation_ = kDefaultVariation;
     uint32_t kernelHandle_ = 0;
     std::array<double, kParamCount> paramShadow_{};

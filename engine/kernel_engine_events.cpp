@@ -17,7 +17,7 @@ constexpr uint32_t kMidiDataLimit = 128;
 } // namespace
 
 bool KernelEngine::pushParamNormalized(uint32_t id, double normalized, int sampleOffset) {
-    if (id >= kParamCount || !std::isfinite(normalized)) {
+    if (id >= kParamCount) {
         return false;
     }
     KernelEvent event;
@@ -26,6 +26,33 @@ bool KernelEngine::pushParamNormalized(uint32_t id, double normalized, int sampl
     event.target = id;
     event.value = vanto_param_to_plain(&VANTO_PARAMS[id], normalized);
     return events_.push(event);
+}
+
+void KernelEngine::deferParamNormalized(uint32_t id, double normalized) {
+    if (id >= kParamCount) {
+        return;
+    }
+    deferredParams_[id] = vanto_param_to_plain(&VANTO_PARAMS[id], normalized);
+    deferredParamMask_ |= uint64_t{1} << id;
+}
+
+void KernelEngine::applyDeferredParams() {
+    const uint64_t deferred = deferredParamMask_;
+    if (deferred == 0) {
+        return;
+    }
+    const auto isDeferred = [deferred](uint32_t id) {
+        return id < kParamCount && ((deferred >> id) & 1) != 0;
+    };
+    events_.removeIf(
+        [&](const KernelEvent& event) { return event.kind == kEventParameter && isDeferred(event.target); });
+    for (uint32_t id = 0; id < kParamCount; ++id) {
+        if (isDeferred(id)) {
+            params_[id].store(deferredParams_[id], std::memory_order_relaxed);
+        }
+    }
+    deferredParamMask_ = 0;
+    paramsDirty_.store(true);
 }
 
 bool KernelEngine::pushNoteOn(int note, double velocity, int sampleOffset, uint32_t route, uint32_t channel) {

@@ -64,6 +64,16 @@ void KernelEngine::processBlock(const float* const* in, int inChannels, const fl
 
 void KernelEngine::processBlock(const float* const* in, int inChannels, float* const* out, int outChannels,
                                 int frames) {
+    renderBlock(in, inChannels, out, outChannels, frames);
+    applyDeferredParams();
+}
+
+void KernelEngine::renderBlock(const float* const* in, int inChannels, float* const* out, int outChannels,
+                               int frames) {
+    if (passingThrough_) {
+        passInputThrough(in, inChannels, out, outChannels, frames);
+        return;
+    }
     if (!ready_) {
         failBlock(out, outChannels, frames, kDiagProcessFailed, kSeverityFatal);
         return;
@@ -89,6 +99,37 @@ void KernelEngine::processBlock(const float* const* in, int inChannels, float* c
     } else {
         processDirect(in, inChannels, out, outChannels, frames);
     }
+}
+
+void KernelEngine::passInputThrough(const float* const* in, int inChannels, float* const* out,
+                                    int outChannels, int frames) {
+    // The host's changes still become the stored values, so a state saved meanwhile keeps them.
+    events_.sortByFrame();
+    copyQueuedParametersToMirror();
+    events_.clear();
+    paramsDirty_.store(true);
+    if (frames <= 0) {
+        callbackFailed_ = false;
+        return;
+    }
+    if (out == nullptr || outChannels < 1 || frames > maxBlockFrames_) {
+        failBlock(out, outChannels, frames, kDiagProcessFailed, kSeverityError);
+        return;
+    }
+    for (int ch = 0; ch < outChannels; ++ch) {
+        // Like the kernel's input, a mono input feeds every output channel.
+        const float* source = in != nullptr && inChannels > 0 ? in[std::min(ch, inChannels - 1)] : nullptr;
+        if (out[ch] == nullptr) {
+            continue;
+        }
+        if (source != nullptr) {
+            copyFiniteSamples(source, out[ch], static_cast<std::size_t>(frames));
+        } else {
+            std::fill_n(out[ch], frames, 0.0f);
+        }
+    }
+    callbackFailed_ = false;
+    outputSilent_ = outputsSilent(out, outChannels, frames);
 }
 
 void KernelEngine::failBlock(float* const* out, int outChannels, int frames, uint32_t code,

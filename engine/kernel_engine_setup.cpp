@@ -54,6 +54,7 @@ bool KernelEngine::kernelTrapped() {
 
 bool KernelEngine::setup(double sampleRate, int maxBlockFrames) {
     ready_ = false;
+    passingThrough_ = false;
     callbackFailed_ = false;
     outputSilent_ = true;
 
@@ -107,6 +108,8 @@ bool KernelEngine::setup(double sampleRate, int maxBlockFrames) {
     recordDiagnostic(kDiagEngineUnavailable, kSeverityFatal, kPhaseConfigure,
                      "kernel runtime is unavailable after setup", nullptr);
     std::fprintf(stderr, "vanto-plugin-shell: kernel setup failed at %.9g Hz\n", hostRate_);
+    // The track keeps its sound rather than going silent; the diagnostics above say why it is dry.
+    passingThrough_ = true;
     return false;
 }
 

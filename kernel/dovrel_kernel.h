@@ -1,4 +1,4 @@
-/* The Dovrel DSP kernel's module interface: a pool of up to 32 effect instances addressed by
+/* The Dovrel DSP kernel's module interface: a pool of up to 256 effect instances addressed by
  * integer handles. Each instance runs at 48000 Hz on blocks of at most 128 frames with two planar
  * input and two planar output channels (channel stride 128). */
 #ifndef DOVREL_KERNEL_H
@@ -11,7 +11,7 @@ extern "C" {
 #endif
 
 #define DOVREL_KERNEL_ABI_VERSION 2
-#define DOVREL_KERNEL_MAX_INSTANCES 32
+#define DOVREL_KERNEL_MAX_INSTANCES 256
 #define DOVREL_KERNEL_MAX_FRAMES 128
 #define DOVREL_KERNEL_IN_CHANNELS 2
 #define DOVREL_KERNEL_OUT_CHANNELS 2

@@ -1,4 +1,4 @@
-// The kernel's module interface: a pool of 32 instance slots in module-wide tables, addressed by
+// The kernel's module interface: a pool of 256 instance slots in module-wide tables, addressed by
 // generation-checked handles. Slots are claimed and released with atomic state changes, so instances
 // created and destroyed on different threads at once never share a slot or any mutable state.
 #include "dovrel_kernel.h"
@@ -21,6 +21,9 @@ using vanto::KernelState;
 constexpr uint32_t kSlots = DOVREL_KERNEL_MAX_INSTANCES;
 constexpr uint32_t kRegion = DOVREL_KERNEL_IN_CHANNELS * DOVREL_KERNEL_MAX_FRAMES;
 constexpr uint32_t kEvents = DOVREL_KERNEL_MAX_EVENTS;
+// Handles are slot + slots × (generation − 1) + 1 and must stay 32-bit numbers, so generations wrap
+// before that sum would.
+constexpr uint32_t kMaxGeneration = (UINT32_MAX - kSlots) / kSlots + 1;
 
 enum SlotState : uint8_t { SLOT_FREE = 0, SLOT_CLAIMED = 1, SLOT_ACTIVE = 2 };
 
@@ -99,7 +102,7 @@ int claimFreeSlot() {
 
 uint32_t nextGeneration(uint32_t slot) {
     uint32_t generation = module->generations[slot].load(std::memory_order_relaxed) + 1;
-    if (generation == 0) {
+    if (generation > kMaxGeneration) {
         generation = 1;
     }
     module->generations[slot].store(generation, std::memory_order_relaxed);

@@ -16,7 +16,8 @@ double listLast(const vanto_param_desc* desc) {
 
 double listIndex(const vanto_param_desc* desc, double normalized) {
     const double last = listLast(desc);
-    return std::clamp(std::floor(last * normalized + 0.5), 0.0, std::max(last, 0.0));
+    return std::clamp(std::floor(last * vanto_param_clamp_normalized(normalized) + 0.5), 0.0,
+                      std::max(last, 0.0));
 }
 
 std::string shortestText(double value) {
@@ -36,6 +37,10 @@ double readLeadingNumber(const char* text, const char** end) {
 
 } // namespace
 
+double vanto_param_clamp_normalized(double normalized) {
+    return std::isnan(normalized) ? 0.0 : std::clamp(normalized, 0.0, 1.0);
+}
+
 double vanto_param_to_plain(const vanto_param_desc* desc, double normalized) {
     switch (desc->kind) {
     case VANTO_PARAM_LIST:
@@ -43,7 +48,7 @@ double vanto_param_to_plain(const vanto_param_desc* desc, double normalized) {
     case VANTO_PARAM_TOGGLE:
         return normalized >= 0.5 ? 1.0 : 0.0;
     default: {
-        const double clamped = std::clamp(normalized, 0.0, 1.0);
+        const double clamped = vanto_param_clamp_normalized(normalized);
         double plain = desc->min + clamped * (desc->max - desc->min);
         if (desc->step != 0) {
             plain = desc->step * std::floor(plain / desc->step + 0.5);
@@ -54,6 +59,9 @@ double vanto_param_to_plain(const vanto_param_desc* desc, double normalized) {
 }
 
 double vanto_param_normalize(const vanto_param_desc* desc, double plain) {
+    if (std::isnan(plain)) {
+        return 0.0;
+    }
     switch (desc->kind) {
     case VANTO_PARAM_LIST:
         if (desc->listCount < 2) {

@@ -41,9 +41,12 @@ const vanto_param_desc* vanto_param_find(const char* path);
 // The preset whose id slug equals `id`, or null.
 const vanto_factory_preset* vanto_factory_preset_find(const char* id);
 
+// A normalized value as every conversion reads it: clamped to [0, 1], with NaN read as 0. Hosts hand
+// over whatever they hold; no parameter ever takes a value outside its range or no value at all.
+double vanto_param_clamp_normalized(double normalized);
 // Normalized to plain: clamped, snapped to the step (the snapped value is not clamped again).
 double vanto_param_to_plain(const vanto_param_desc* desc, double normalized);
-// Plain to normalized: clamped to [0, 1], no snapping.
+// Plain to normalized: clamped to [0, 1] (a NaN plain value gives 0), no snapping.
 double vanto_param_normalize(const vanto_param_desc* desc, double plain);
 // The display text of a normalized value: a list label, "on"/"off", or the shortest decimal text of
 // the plain value that reads back to the same double.

@@ -3,6 +3,7 @@
 #include "bundle_layout.h"
 #include "factory_info.h"
 #include "factory_slot.h"
+#include "host_call_failure.h"
 #include "library_location.h"
 #include "module_init.h"
 #include "module_lifetime.h"
@@ -29,19 +30,26 @@ vanto::FactorySlot& factorySlot() {
 
 extern "C" {
 
-SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle) {
+SMTG_EXPORT_SYMBOL bool ModuleEntry(void* sharedLibraryHandle) try {
     const std::string bundle = vanto::bundlePathForBinary(vanto::loadedFilePathContaining(&kLibraryAnchor));
     return moduleLifetime().enter(sharedLibraryHandle, bundle);
+} catch (...) {
+    vanto::hostCallFailed("ModuleEntry");
+    return false;
 }
 
-SMTG_EXPORT_SYMBOL bool ModuleExit() {
-    return moduleLifetime().exit();
+SMTG_EXPORT_SYMBOL bool ModuleExit() try { return moduleLifetime().exit(); } catch (...) {
+    vanto::hostCallFailed("ModuleExit");
+    return false;
 }
 
-SMTG_EXPORT_SYMBOL Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() {
+SMTG_EXPORT_SYMBOL Steinberg::IPluginFactory* PLUGIN_API GetPluginFactory() try {
     // A host that skips ModuleEntry still gets instances that are safe to create from any thread.
     vanto::createSdkSingletons();
     return factorySlot().acquire();
+} catch (...) {
+    vanto::hostCallFailed("GetPluginFactory");
+    return nullptr;
 }
 
 } // extern "C"

@@ -3,6 +3,7 @@
 #include "class_ids.h"
 #include "diagnostics/runtime_health_json.h"
 #include "processor/processor_message_ids.h"
+#include "sdk/host_call_failure.h"
 
 #include "pluginterfaces/base/smartpointer.h"
 #include "pluginterfaces/vst/vstspeaker.h"
@@ -64,11 +65,14 @@ VantoProcessor::VantoProcessor() {
 
 VantoProcessor::~VantoProcessor() = default;
 
-FUnknown* VantoProcessor::createInstance(void* /*context*/) {
+FUnknown* VantoProcessor::createInstance(void* /*context*/) try {
     return static_cast<IAudioProcessor*>(new (std::nothrow) VantoProcessor);
+} catch (...) {
+    hostCallFailed("VantoProcessor::createInstance");
+    return nullptr;
 }
 
-tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) {
+tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) try {
     const tresult result = Component::initialize(context);
     if (result != kResultOk) {
         return result;
@@ -79,18 +83,22 @@ tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) {
         addEventOutput(STR16("Event Out"), 1);
     }
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("initialize");
 }
 
 bool VantoProcessor::setUpEngine(double sampleRate, int32 maxBlockFrames) {
     if (engine.setup(sampleRate, maxBlockFrames)) {
         return true;
     }
-    // The controller shows the reason; the host only learns that the set-up was refused.
+    // The controller shows the reason. A configuration the engine accepted without finding a kernel
+    // instance (every one in the process is taken) is still accepted: the track then plays dry
+    // instead of the host refusing it or it going silent.
     sendRuntimeDiagnostics(true);
-    return false;
+    return engine.passingThrough();
 }
 
-tresult PLUGIN_API VantoProcessor::setActive(TBool state) {
+tresult PLUGIN_API VantoProcessor::setActive(TBool state) try {
     if (state && !setUpEngine(processSetup.sampleRate, processSetup.maxSamplesPerBlock)) {
         return kResultFalse;
     }
@@ -105,9 +113,11 @@ tresult PLUGIN_API VantoProcessor::setActive(TBool state) {
     }
     refreshHostFacts();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setActive");
 }
 
-tresult PLUGIN_API VantoProcessor::setupProcessing(ProcessSetup& setup) {
+tresult PLUGIN_API VantoProcessor::setupProcessing(ProcessSetup& setup) try {
     const tresult result = AudioEffect::setupProcessing(setup);
     if (result != kResultOk) {
         return result;
@@ -117,6 +127,8 @@ tresult PLUGIN_API VantoProcessor::setupProcessing(ProcessSetup& setup) {
     }
     refreshHostFacts();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setupProcessing");
 }
 
 tresult PLUGIN_API VantoProcessor::canProcessSampleSize(int32 symbolicSampleSize) {
@@ -124,7 +136,7 @@ tresult PLUGIN_API VantoProcessor::canProcessSampleSize(int32 symbolicSampleSize
 }
 
 tresult PLUGIN_API VantoProcessor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
-                                                      SpeakerArrangement* outputs, int32 numOuts) {
+                                                      SpeakerArrangement* outputs, int32 numOuts) try {
     const bool stereoPair = numIns == 1 && numOuts == 1 && inputs != nullptr && outputs != nullptr &&
                             inputs[0] == SpeakerArr::kStereo && outputs[0] == SpeakerArr::kStereo;
     if (!stereoPair) {
@@ -136,6 +148,8 @@ tresult PLUGIN_API VantoProcessor::setBusArrangements(SpeakerArrangement* inputs
     }
     refreshHostFacts();
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setBusArrangements");
 }
 
 uint32 PLUGIN_API VantoProcessor::getLatencySamples() {

@@ -19,6 +19,7 @@
 #include "processor/runtime_bank_request_queue.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
+#include "pluginterfaces/vst/ivstparameterchanges.h"
 
 #include <string>
 
@@ -59,6 +60,9 @@ class VantoProcessor : public AudioEffect {
   private:
     // Audio thread.
     void queueParameterChanges(Steinberg::Vst::IParameterChanges* changes);
+    // Queues at most `share` of the queue's points, its last one always among them (deferred to the end
+    // of the block when the share is 0); returns how many were queued.
+    Steinberg::int32 queuePoints(Steinberg::Vst::IParamValueQueue& queue, Steinberg::int32 share);
     void queueNoteEvents(Steinberg::Vst::IEventList* events);
 
     // Host facts and runtime health, sent to the controller.

@@ -6,6 +6,7 @@
 #include "ccmap/cc_map_json_reader.h"
 #include "processor/processor_message_ids.h"
 #include "processor/runtime_bank_request.h"
+#include "sdk/host_call_failure.h"
 
 #include <cstring>
 #include <exception>
@@ -45,7 +46,7 @@ template <class Handler> void withoutExceptions(Handler handler) noexcept {
 
 } // namespace
 
-tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
+tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     const char* id = message != nullptr ? message->getMessageID() : nullptr;
     if (id == nullptr) {
         return ComponentBase::notify(message);
@@ -81,6 +82,8 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) {
         return kResultFalse;
     }
     return ComponentBase::notify(message);
+} catch (...) {
+    return hostCallFailed("notify");
 }
 
 void VantoProcessor::adoptCcMapMessage(IMessage& message) {

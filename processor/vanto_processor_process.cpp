@@ -32,32 +32,68 @@ uint64 silenceFlags(float* const* channels, int32 channelCount, int32 frames) {
     return flags;
 }
 
+// The queue of one of the effect's parameters that has points, or null.
+IParamValueQueue* effectQueue(IParameterChanges& changes, int32 index) {
+    IParamValueQueue* queue = changes.getParameterData(index);
+    if (queue == nullptr || queue->getParameterId() >= KernelEngine::kParamCount ||
+        queue->getPointCount() <= 0) {
+        return nullptr;
+    }
+    return queue;
+}
+
+// Which of `count` points is the `pick`-th of `picks` spread evenly over them, the last pick being the
+// last point.
+int32 spreadPoint(int32 pick, int32 picks, int32 count) {
+    return static_cast<int32>((static_cast<int64>(pick + 1) * count + picks - 1) / picks) - 1;
+}
+
 } // namespace
 
+// The engine's queue holds a fixed number of events. When a block brings more points than fit, each
+// parameter gets an even share of the room that is left, its points thinned to that share evenly along
+// the block and always including its newest point; a parameter left without any room gets its newest
+// value at the end of the block. So every parameter ends the block at the host's last value.
 void VantoProcessor::queueParameterChanges(IParameterChanges* changes) {
     if (changes == nullptr) {
         return;
     }
     const int32 queueCount = changes->getParameterCount();
-    for (int32 queueIndex = 0; queueIndex < queueCount; ++queueIndex) {
-        IParamValueQueue* queue = changes->getParameterData(queueIndex);
+    int32 queuesLeft = 0;
+    for (int32 index = 0; index < queueCount; ++index) {
+        queuesLeft += effectQueue(*changes, index) != nullptr ? 1 : 0;
+    }
+    int32 room = engine.eventQueueRoom();
+    for (int32 index = 0; index < queueCount && queuesLeft > 0; ++index) {
+        IParamValueQueue* queue = effectQueue(*changes, index);
         if (queue == nullptr) {
             continue;
         }
-        const ParamID id = queue->getParameterId();
-        if (id >= KernelEngine::kParamCount) {
-            continue; // not one of the effect's parameters
+        room -= queuePoints(*queue, room / queuesLeft);
+        --queuesLeft;
+    }
+}
+
+int32 VantoProcessor::queuePoints(IParamValueQueue& queue, int32 share) {
+    const ParamID id = queue.getParameterId();
+    const int32 count = queue.getPointCount();
+    int32 sampleOffset = 0;
+    ParamValue value = 0;
+    if (share < 1) {
+        if (queue.getPoint(count - 1, sampleOffset, value) == kResultOk) {
+            engine.deferParamNormalized(id, value);
         }
-        const int32 pointCount = queue->getPointCount();
-        for (int32 point = 0; point < pointCount; ++point) {
-            int32 sampleOffset = 0;
-            ParamValue value = 0;
-            // A point the full queue refuses is dropped; the host sends the next one soon enough.
-            if (queue->getPoint(point, sampleOffset, value) == kResultOk) {
-                engine.pushParamNormalized(id, value, sampleOffset);
-            }
+        return 0;
+    }
+    const int32 picks = std::min(count, share);
+    int32 queued = 0;
+    for (int32 pick = 0; pick < picks; ++pick) {
+        if (queue.getPoint(spreadPoint(pick, picks, count), sampleOffset, value) == kResultOk &&
+            engine.pushParamNormalized(id, value, sampleOffset)) {
+            ++queued;
         }
     }
+    return queued;
 }
 
 void VantoProcessor::queueNoteEvents(IEventList* events) {
@@ -86,7 +122,7 @@ void VantoProcessor::queueNoteEvents(IEventList* events) {
     }
 }
 
-tresult PLUGIN_API VantoProcessor::process(ProcessData& data) {
+tresult PLUGIN_API VantoProcessor::process(ProcessData& data) try {
     if (data.symbolicSampleSize != kSample32) {
         return kResultFalse;
     }
@@ -115,6 +151,10 @@ tresult PLUGIN_API VantoProcessor::process(ProcessData& data) {
     engine.processBlock(in, inCount, output.channelBuffers32, output.numChannels, data.numSamples);
     output.silenceFlags = silenceFlags(output.channelBuffers32, output.numChannels, data.numSamples);
     return engine.callbackFailed() ? kResultFalse : kResultOk;
+} catch (...) {
+    // Nothing on this path throws; should it ever, the host still gets a refused block, and the audio
+    // thread writes no log line.
+    return kResultFalse;
 }
 
 } // namespace vanto

@@ -5,12 +5,13 @@
 #include "processor/state_json_reader.h"
 #include "processor/state_json_writer.h"
 #include "processor/state_stream.h"
+#include "sdk/host_call_failure.h"
 
 namespace vanto {
 
 using namespace Steinberg;
 
-tresult PLUGIN_API VantoProcessor::getState(IBStream* state) {
+tresult PLUGIN_API VantoProcessor::getState(IBStream* state) try {
     if (state == nullptr) {
         return kResultFalse;
     }
@@ -26,9 +27,11 @@ tresult PLUGIN_API VantoProcessor::getState(IBStream* state) {
         writeStateJson(params, engine.variation(), hasCcMap ? &ccMap : nullptr, kSamplerAssetNone,
                        kZoneProgramLegacySingleZone, nullptr, nullptr, engine.samplerPadOverrides());
     return writeStateStream(*state, text);
+} catch (...) {
+    return hostCallFailed("getState");
 }
 
-tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
+tresult PLUGIN_API VantoProcessor::setState(IBStream* state) try {
     if (state == nullptr) {
         return kResultFalse;
     }
@@ -46,15 +49,16 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) {
     if (chunk.variation >= 0) {
         engine.setVariation(chunk.variation);
     }
-    if (chunk.hasCcMap) {
-        ccMap = chunk.ccMap;
-        hasCcMap = true;
-    }
+    // A state saved without a CC map had none, so no map of an earlier state stays.
+    ccMap = chunk.hasCcMap ? chunk.ccMap : CcMap{};
+    hasCcMap = chunk.hasCcMap;
     // A state without a sampler block has no overrides, so whatever an earlier state or the editor set
     // is cleared.
     engine.publishSamplerPadOverrides(chunk.hasPadOverrides ? chunk.padOverrides : SamplerPadOverrides());
     restoreRuntimeBank(chunk);
     return kResultOk;
+} catch (...) {
+    return hostCallFailed("setState");
 }
 
 } // namespace vanto

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up the machine, then builds and runs every test under the dev and asan presets,
-# and the threaded tests under the tsan preset. Fails on the first failure.
+# Sets up the machine, then builds and runs every test under the dev, asan and release presets, and
+# the threaded tests under the tsan preset. The release preset also builds the benchmarks, and each
+# runs once briefly, so a benchmark that no longer builds or crashes fails here (figures are not
+# checked). Fails on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,7 +16,17 @@ run_preset() {
   ctest --preset "$preset"
 }
 
+run_benchmarks_briefly() {
+  local bench
+  for bench in build/release/bench/*/dovrel_bench_*; do
+    echo "=== benchmark ${bench##*/} (one brief run)"
+    "$bench" --benchmark_min_time=0.01
+  done
+}
+
 run_preset dev
 run_preset asan
 run_preset tsan
+run_preset release
+run_benchmarks_briefly
 echo "all presets passed"

@@ -74,6 +74,12 @@ EventBus* AudioEffect::getEventOutput(int32 index) {
     return busAt<EventBus>(eventOutputs, index);
 }
 
+tresult PLUGIN_API AudioEffect::getControllerClassId(TUID classId) {
+    if (classId == nullptr)
+        return kInvalidArgument;
+    return Component::getControllerClassId(classId);
+}
+
 tresult PLUGIN_API AudioEffect::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                    SpeakerArrangement* outputs, int32 numOuts) {
     if (numIns < 0 || numOuts < 0)

@@ -38,6 +38,9 @@ class AudioEffect : public Steinberg::Vst::Component,
     Steinberg::Vst::EventBus* getEventInput(Steinberg::int32 index);
     Steinberg::Vst::EventBus* getEventOutput(Steinberg::int32 index);
 
+    // IComponent: the controller class named in the constructor; a null buffer is refused.
+    Steinberg::tresult PLUGIN_API getControllerClassId(Steinberg::TUID classId) override;
+
     // IAudioProcessor. setBusArrangements applies the arrangements to the first numIns input and numOuts
     // output audio buses, all or nothing; it refuses more arrangements than buses and null arrays.
     Steinberg::tresult PLUGIN_API setBusArrangements(Steinberg::Vst::SpeakerArrangement* inputs,

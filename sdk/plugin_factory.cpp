@@ -1,5 +1,7 @@
 #include "plugin_factory.h"
 
+#include "host_call_failure.h"
+
 #include <cstring>
 
 namespace vanto {
@@ -77,7 +79,7 @@ tresult PLUGIN_API PluginFactory::setHostContext(FUnknown* /*context*/) {
     return kNotImplemented;
 }
 
-tresult PLUGIN_API PluginFactory::createInstance(FIDString cid, FIDString iid, void** obj) {
+tresult PLUGIN_API PluginFactory::createInstance(FIDString cid, FIDString iid, void** obj) try {
     if (obj == nullptr)
         return kInvalidArgument;
     *obj = nullptr;
@@ -96,6 +98,8 @@ tresult PLUGIN_API PluginFactory::createInstance(FIDString cid, FIDString iid, v
     if (result != kResultOk)
         *obj = nullptr;
     return result == kResultOk ? kResultOk : kNoInterface;
+} catch (...) {
+    return hostCallFailed("createInstance");
 }
 
 tresult PLUGIN_API PluginFactory::queryInterface(const TUID iid, void** obj) {

@@ -166,4 +166,93 @@ TEST_F(BundleController, HostStateCallsReachTheController) {
     EXPECT_EQ(controller->getState(nullptr), Steinberg::kResultFalse);
 }
 
+TEST_F(BundleController, ALatencyChangeAsksTheHostToRestartTheComponent) {
+    vanto::test::RecordingComponentHandler host;
+    ASSERT_EQ(controller->setComponentHandler(&host), kResultOk);
+    const auto latencyRestarts = [&host] {
+        int count = 0;
+        for (const Steinberg::int32 flags : host.restartFlags) {
+            count += (flags & Steinberg::Vst::kLatencyChanged) != 0 ? 1 : 0;
+        }
+        return count;
+    };
+    // At 44.1 kHz the rate converter's delay appears, at 48 kHz it goes; the same rate again, or
+    // another block size, changes nothing.
+    const struct {
+        double rate;
+        Steinberg::int32 block;
+        Steinberg::uint32 latency;
+        int restarts;
+    } steps[] = {{48000, 512, 0, 0},
+                 {44100, 512, 35, 1},
+                 {44100, 256, 35, 1},
+                 {96000, 256, 56, 2},
+                 {48000, 256, 0, 3}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.rate);
+        ASSERT_EQ(instance->setActive(false), kResultOk);
+        ASSERT_EQ(instance->setupProcessing(step.rate, step.block), kResultOk);
+        ASSERT_EQ(instance->setActive(true), kResultOk);
+        EXPECT_EQ(instance->processor()->getLatencySamples(), step.latency);
+        EXPECT_EQ(latencyRestarts(), step.restarts);
+    }
+    controller->setComponentHandler(nullptr);
+}
+
+std::string asText(const std::vector<char>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::vector<char> asBytes(const std::string& text) {
+    return std::vector<char>(text.begin(), text.end());
+}
+
+// Whatever an instance held before, restoring a state it saved gives back the same bytes: a fresh
+// instance's states (which carry no CC map, no overrides and no current preset) clear what an earlier
+// project's states put there, as a host reusing the instance for another project relies on.
+TEST_F(BundleController, EveryStateRoundTripsWhateverTheInstanceHeldBefore) {
+    std::vector<char> freshController;
+    std::vector<char> freshComponent;
+    ASSERT_EQ(instance->saveControllerState(freshController), kResultOk);
+    ASSERT_EQ(instance->saveState(freshComponent), kResultOk);
+
+    // Another project: a factory preset, a CC map and pad overrides, in both states.
+    const std::string map = R"({"version":1,"bindings":[{"cc":74,"path":"glue.ratio","curve":"exp"}]})";
+    const std::string pads = R"({"v":1,"pads":{"kick":{"gain":0.5}}})";
+    ASSERT_EQ(instance->restoreState(asBytes(R"({"params":{"glue.ratio":6},"variation":3,"ccMap":)" + map +
+                                             R"(,"sampler":)" + pads + "}")),
+              kResultOk);
+    ASSERT_EQ(instance->restoreControllerState(
+                  asBytes(R"({"ccMap":)" + map + R"(,"sampler":)" + pads +
+                          R"(,"preset":{"id":"vocal-sit","name":"Vocal Sit","program":4}})")),
+              kResultOk);
+    std::vector<char> otherController;
+    std::vector<char> otherComponent;
+    ASSERT_EQ(instance->saveControllerState(otherController), kResultOk);
+    ASSERT_EQ(instance->saveState(otherComponent), kResultOk);
+    ASSERT_NE(otherController, freshController);
+    ASSERT_NE(otherComponent, freshComponent);
+    ASSERT_NE(asText(otherController).find("\"preset\""), std::string::npos) << asText(otherController);
+    ASSERT_NE(asText(otherComponent).find("\"ccMap\""), std::string::npos) << asText(otherComponent);
+
+    // Back to the fresh instance's states, then the other project's again.
+    for (const auto* states : {&freshComponent, &otherComponent, &freshComponent}) {
+        const std::vector<char>& component = *states;
+        const std::vector<char>& controllerState =
+            states == &otherComponent ? otherController : freshController;
+        ASSERT_EQ(instance->restoreState(component), kResultOk);
+        ASSERT_EQ(instance->restoreControllerState(controllerState), kResultOk);
+        std::vector<char> savedController;
+        std::vector<char> savedComponent;
+        ASSERT_EQ(instance->saveControllerState(savedController), kResultOk);
+        ASSERT_EQ(instance->saveState(savedComponent), kResultOk);
+        EXPECT_EQ(asText(savedController), asText(controllerState));
+        EXPECT_EQ(asText(savedComponent), asText(component));
+    }
+    // With the fresh states back, no CC map answers the host's mapping query.
+    FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
+    Steinberg::Vst::ParamID id = 99;
+    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 74, id), Steinberg::kResultFalse);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "engine/kernel_engine.h"
 
@@ -39,11 +40,9 @@ TEST(EventQueue, ParameterChangesAreQueuedAsPlainValues) {
     }
 }
 
-TEST(EventQueue, RefusesUnknownIdsNonFiniteValuesAndAFullQueue) {
+TEST(EventQueue, RefusesUnknownIdsNonFiniteVelocitiesAndAFullQueue) {
     KernelEngine engine;
     EXPECT_FALSE(engine.pushParamNormalized(34, 0.5, 0));
-    EXPECT_FALSE(engine.pushParamNormalized(3, std::numeric_limits<double>::quiet_NaN(), 0));
-    EXPECT_FALSE(engine.pushParamNormalized(3, std::numeric_limits<double>::infinity(), 0));
     EXPECT_FALSE(engine.pushController(128, 5, 0, 0, 0));
     EXPECT_FALSE(engine.pushController(5, 128, 0, 0, 0));
     EXPECT_FALSE(engine.pushNoteOn(60, std::numeric_limits<double>::quiet_NaN(), 0, 0, 0));
@@ -55,6 +54,22 @@ TEST(EventQueue, RefusesUnknownIdsNonFiniteValuesAndAFullQueue) {
     EXPECT_FALSE(engine.pushParamNormalized(1, 0.5, 0));
     EXPECT_FALSE(engine.pushNoteOff(60, 0, 0, 0));
     EXPECT_EQ(engine.queuedEventCount(), KernelEventQueue::kCapacity);
+}
+
+TEST(EventQueue, OutOfRangeAndNaNValuesQueueTheClampedPlainValue) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // "sync.bpm" runs from 40 to 240.
+    const struct {
+        double normalized;
+        double plain;
+    } cases[] = {{nan, 40},  {-inf, 40}, {-1e300, 40}, {-0.5, 40},
+                 {-0.0, 40}, {1.5, 240}, {1e300, 240}, {inf, 240}};
+    KernelEngine engine;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(engine.pushParamNormalized(0, c.normalized, 0)) << c.normalized;
+        EXPECT_EQ(engine.queuedEvent(engine.queuedEventCount() - 1).value, c.plain) << c.normalized;
+    }
 }
 
 TEST(EventQueue, NotesAndControllersFillTheirFields) {
@@ -122,6 +137,33 @@ TEST(ParameterMirror, FlushParameterEventsAppliesValuesInQueueOrder) {
     // Queue order, not frame order: the last pushed value wins.
     EXPECT_EQ(engine.paramValue(11), 0.0);
     EXPECT_EQ(engine.queuedEventCount(), 0);
+}
+
+TEST(DeferredParameters, BecomeTheStoredValueAfterTheBlockOverEveryQueuedChange) {
+    for (const double rate : {48000.0, 44100.0}) {
+        SCOPED_TRACE(rate);
+        KernelEngine engine;
+        ASSERT_TRUE(engine.setup(rate, 128));
+        // A full queue of older changes, the last ones late enough for the rate adapter to keep them
+        // for the next block.
+        while (engine.eventQueueRoom() > 0) {
+            ASSERT_TRUE(engine.pushParamNormalized(11, 0.5, 127));
+        }
+        EXPECT_FALSE(engine.pushParamNormalized(11, 1.0, 127));
+        engine.deferParamNormalized(11, 1.0);
+        engine.deferParamNormalized(99, 1.0); // no such parameter: ignored
+        std::vector<float> left(128, 0.1f), right(128, 0.1f);
+        const float* in[2] = {left.data(), right.data()};
+        float* out[2] = {left.data(), right.data()};
+        engine.processBlock(in, 2, out, 2, 128);
+        EXPECT_EQ(engine.paramValue(11), 18.0); // "budget.maxReduction" at its maximum
+        for (int i = 0; i < engine.queuedEventCount(); ++i) {
+            EXPECT_NE(engine.queuedEvent(i).target, 11u) << "an older change would land after it";
+        }
+        engine.processBlock(in, 2, out, 2, 128);
+        EXPECT_EQ(engine.paramValue(11), 18.0);
+        EXPECT_EQ(engine.eventQueueRoom(), KernelEventQueue::kCapacity);
+    }
 }
 
 TEST(ZeroFrameFlush, MovesSortedValuesIntoTheMirrorAndEmptiesTheQueue) {

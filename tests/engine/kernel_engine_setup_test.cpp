@@ -136,7 +136,7 @@ TEST(SetupInstances, EachSetupReplacesTheInstanceAndKeepsThePoolFree) {
     EXPECT_EQ(dovrel_kernel_process(first, 16), 1.0);
 }
 
-TEST(SetupInstances, ThirtyThirdEngineFailsWithCreateAndUnavailableRecords) {
+TEST(SetupInstances, AnEngineBeyondThePoolRecordsTheFailureAndPassesItsInputThrough) {
     std::vector<std::unique_ptr<KernelEngine>> engines;
     for (int i = 0; i < DOVREL_KERNEL_MAX_INSTANCES; ++i) {
         engines.push_back(std::make_unique<KernelEngine>());
@@ -167,9 +167,35 @@ TEST(SetupInstances, ThirtyThirdEngineFailsWithCreateAndUnavailableRecords) {
     engines.front()->processBlock(in, 2, out, 2, 128);
     EXPECT_FALSE(engines.front()->callbackFailed());
 
+    // The engine without an instance passes its input through, unchanged and without latency, and the
+    // host's changes still become its stored values.
+    EXPECT_TRUE(extra.passingThrough());
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(extra.setup(44100.0, 128));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(extra.passingThrough());
+    EXPECT_EQ(extra.latencySamples(), 0);
+    std::vector<float> inLeft(128), inRight(128);
+    for (int i = 0; i < 128; ++i) {
+        inLeft[static_cast<std::size_t>(i)] = 0.5f * std::sin(0.1f * static_cast<float>(i));
+        inRight[static_cast<std::size_t>(i)] = -0.25f;
+    }
+    inRight[7] = std::numeric_limits<float>::quiet_NaN();
+    const float* sound[2] = {inLeft.data(), inRight.data()};
+    ASSERT_TRUE(extra.pushParamNormalized(11, 1.0, 64));
+    extra.processBlock(sound, 2, out, 2, 128);
+    EXPECT_FALSE(extra.callbackFailed());
+    EXPECT_EQ(left, inLeft);
+    inRight[7] = 0.0f; // a sample that is no number still enters as silence
+    EXPECT_EQ(right, inRight);
+    EXPECT_EQ(extra.paramValue(11), 18.0);
+    extra.drainRuntimeDiagnostics();
+    EXPECT_EQ(extra.diagnostics().count, 4u) << "the set-ups reported; the blocks add nothing";
+
     // A freed slot makes room again.
     engines.pop_back();
     EXPECT_TRUE(extra.setup(48000.0, 128));
+    EXPECT_FALSE(extra.passingThrough());
 }
 
 TEST(Lifecycle, VariationIsClampedToItsRange) {

@@ -59,18 +59,19 @@ TEST_F(KernelModule, CreateAcceptsOnlyTheKernelConfigurationAndFailedAttemptsCon
     EXPECT_EQ(dovrel_kernel_create(64, 2, 2, 48000), 0);
     EXPECT_EQ(dovrel_kernel_create(128, 2, 2, 44100), 0);
     // The last two reached slot 0 and used its generations 1 and 2.
-    EXPECT_EQ(create(), 1u + 32 * 2);
+    EXPECT_EQ(create(), 1u + DOVREL_KERNEL_MAX_INSTANCES * 2);
 }
 
-TEST_F(KernelModule, PoolHoldsThirtyTwoInstancesAndReusesFreedSlotsWithANewGeneration) {
+TEST_F(KernelModule, PoolHoldsTwoHundredFiftySixInstancesAndReusesFreedSlotsWithANewGeneration) {
+    ASSERT_EQ(DOVREL_KERNEL_MAX_INSTANCES, 256);
     std::vector<uint32_t> handles;
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < DOVREL_KERNEL_MAX_INSTANCES; ++i) {
         handles.push_back(create());
         EXPECT_EQ(handles.back(), static_cast<uint32_t>(i + 1));
     }
     EXPECT_EQ(create(), 0u);
     EXPECT_EQ(dovrel_kernel_destroy(handles[0]), 0);
-    EXPECT_EQ(create(), 33u);
+    EXPECT_EQ(create(), DOVREL_KERNEL_MAX_INSTANCES + 1u);
 }
 
 TEST_F(KernelModule, StaleAndInvalidHandlesAreRefused) {
@@ -89,7 +90,7 @@ TEST_F(KernelModule, StaleAndInvalidHandlesAreRefused) {
     }
     // The slot's next instance does not answer to the old handle.
     const uint32_t next = create();
-    EXPECT_EQ(next, handle + 32);
+    EXPECT_EQ(next, handle + DOVREL_KERNEL_MAX_INSTANCES);
     EXPECT_EQ(dovrel_kernel_process(handle, 16), 1);
     EXPECT_EQ(dovrel_kernel_process(next, 16), 0);
 }

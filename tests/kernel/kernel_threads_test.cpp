@@ -62,8 +62,12 @@ TEST(KernelThreads, ConcurrentInstancesNeverShareASlotOrState) {
     EXPECT_EQ(failures.load(), 0);
 }
 
-TEST(KernelThreads, ThirtyTwoConcurrentCreatesGetDistinctSlots) {
+TEST(KernelThreads, ConcurrentCreatesForTheLastThirtyTwoSlotsGetDistinctSlots) {
     dovrel_kernel_runtime_init();
+    constexpr int kContested = 32;
+    for (int i = 0; i < DOVREL_KERNEL_MAX_INSTANCES - kContested; ++i) {
+        ASSERT_NE(dovrel_kernel_create(128, 2, 2, 48000), 0.0);
+    }
     std::vector<uint32_t> handles(40, 0);
     std::vector<std::thread> threads;
     for (int t = 0; t < 40; ++t) {
@@ -78,11 +82,11 @@ TEST(KernelThreads, ThirtyTwoConcurrentCreatesGetDistinctSlots) {
     for (uint32_t handle : handles) {
         if (handle != 0) {
             ++created;
-            slots.insert((handle - 1) % 32);
+            slots.insert((handle - 1) % DOVREL_KERNEL_MAX_INSTANCES);
         }
     }
-    EXPECT_EQ(created, 32);
-    EXPECT_EQ(slots.size(), 32u);
+    EXPECT_EQ(created, kContested);
+    EXPECT_EQ(slots.size(), static_cast<std::size_t>(kContested));
 }
 
 } // namespace

@@ -1,15 +1,19 @@
-// process() allocates nothing once the processor is active. This program links the counting
-// allocation functions; the dlopened plug-in shares them, since it takes them from the process's
-// global scope.
+// process() allocates nothing, takes no lock and makes no system call once the processor is active.
+// This program links the counting allocation and lock functions; the dlopened plug-in shares them,
+// since it takes them from the process's global scope. System calls are trapped on the thread that
+// processes.
 #include "processor/processor_harness.h"
 
 #include "demo_signal.h"
+#include "plugin_instance.h"
 #include "process_block.h"
 #include "support/allocation_counter.h"
+#include "support/realtime_guard.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -22,6 +26,46 @@ TEST(ProcessorAllocation, TheCountersSeeAllocationsMadeInsideThePlugIn) {
     ProcessorHarness harness;
     EXPECT_GT(allocationsDuring([&] { harness.saveState(); }), 0)
         << "getState builds its document on the heap";
+}
+
+// Runs `work` on a thread of its own whose system calls are trapped and counted.
+template <class Work> vanto::test::RealtimeViolations onWatchedThread(Work&& work) {
+    vanto::test::RealtimeViolations violations;
+    bool watched = false;
+    std::thread thread([&] {
+        watched = vanto::test::watchThisThreadForSystemCalls();
+        violations = vanto::test::realtimeViolationsDuring(work);
+    });
+    thread.join();
+    EXPECT_TRUE(watched || !vanto::test::kWatchesLocksAndSystemCalls);
+    return violations;
+}
+
+TEST(ProcessorRealtime, TheWatchSeesLocksAndSystemCallsMadeInsideThePlugIn) {
+    if (!vanto::test::kWatchesLocksAndSystemCalls) {
+        GTEST_SKIP() << "the sanitizers take locks and make system calls of their own";
+    }
+    ProcessorHarness harness;
+    // Restoring a state that names a bank looks for it on disk, on the restoring thread. (A bank
+    // request's pack is read on a thread the processor starts, and a watched thread cannot start one:
+    // its trapped calls are made again from the signal handler.)
+    const auto violations = onWatchedThread([&] {
+        harness.restoreState(
+            R"({"bank":{"version":1,"id":"kit","source":"user-folder","locator":"/nonexistent/bank"}})");
+    });
+    EXPECT_GT(violations.systemCalls, 0);
+    // The controller's program list registers with the SDK's update handler, which locks: a lock inside
+    // the dlopened plug-in reaches the program's counting entry points.
+    const auto module = ProcessorHarness::module();
+    const auto processorClass = module->findClass(kVstAudioEffectClass);
+    ASSERT_TRUE(processorClass.has_value());
+    const auto withController = onWatchedThread([&] {
+        std::string error;
+        auto instance = vanto::host::PluginInstance::create(
+            module, reinterpret_cast<const char*>(processorClass->cid.data()), error);
+        EXPECT_NE(instance, nullptr) << error;
+    });
+    EXPECT_GT(withController.locks, 0);
 }
 
 class ProcessorAllocationAtRate : public ::testing::TestWithParam<double> {};
@@ -52,7 +96,11 @@ TEST_P(ProcessorAllocationAtRate, ProcessAllocatesNothingAfterActivation) {
         block.inputEvents().addEvent(note);
         // Every fourth call is a flush with the same changes.
         ProcessData& data = block.prepare(blockIndex % 4 == 3 ? 0 : kBlock);
-        counted += allocationsDuring([&] { harness.processor().process(data); });
+        vanto::test::RealtimeViolations violations = onWatchedThread(
+            [&] { counted += allocationsDuring([&] { harness.processor().process(data); }); });
+        ASSERT_EQ(violations.locks, 0) << "block " << blockIndex;
+        ASSERT_EQ(violations.systemCalls, 0)
+            << "block " << blockIndex << ", last call " << violations.lastSystemCall;
     }
     EXPECT_EQ(counted, 0);
 }

@@ -1,0 +1,169 @@
+// The render scenario: one instance processed as a careless host would, on a thread watched for
+// allocations, locks and system calls.
+#include "stress/stress_plugin.h"
+#include "stress/stress_scenarios.h"
+
+#include "support/allocation_counter.h"
+#include "support/realtime_guard.h"
+
+#include "parameter_changes.h"
+#include "process_block.h"
+
+#include "pluginterfaces/vst/ivstprocesscontext.h"
+
+#include <cmath>
+#include <limits>
+#include <thread>
+
+namespace vanto::stress {
+
+namespace {
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+constexpr int kMaxBlock = 8192;
+constexpr ParamID kProgramChange = 0x3F010001;
+constexpr int32 kParameters = 34;
+// Enough points for a block that brings more changes than the engine's event queue holds.
+constexpr int32 kDensePoints = 100;
+
+int32 offsetWithin(Random& random, int frames) {
+    // Careless hosts send offsets outside the block now and then.
+    if (random.chance(0.02)) {
+        return random.chance(0.5) ? -random.integer(1, 64) : frames + random.integer(0, 64);
+    }
+    return random.integer(0, frames > 0 ? frames - 1 : 0);
+}
+
+ParamID someParameter(Random& random) {
+    if (random.chance(0.05)) {
+        return random.chance(0.5) ? kProgramChange : static_cast<ParamID>(random.bits());
+    }
+    return static_cast<ParamID>(random.integer(0, kParameters - 1));
+}
+
+void automate(Random& random, host::ParameterChanges& changes, int frames) {
+    changes.clear();
+    const int mode = random.integer(0, 9);
+    if (mode == 0) {
+        for (ParamID id = 0; id < static_cast<ParamID>(kParameters); ++id) {
+            for (int32 point = 0; point < kDensePoints; ++point) {
+                changes.add(id, frames > 0 ? point * frames / kDensePoints : 0, random.hostileNormalized());
+            }
+        }
+        return;
+    }
+    for (int lane = mode < 6 ? random.integer(1, 6) : 0; lane > 0; --lane) {
+        const ParamID id = someParameter(random);
+        for (int point = random.integer(1, 8); point > 0; --point) {
+            changes.add(id, offsetWithin(random, frames), random.hostileNormalized());
+        }
+    }
+}
+
+double hostileDouble(Random& random, double usual) {
+    static const double kHostile[] = {std::numeric_limits<double>::quiet_NaN(),
+                                      std::numeric_limits<double>::infinity(), -1.0, 0.0, 1e308};
+    return random.chance(0.1) ? kHostile[random.integer(0, 4)] : usual;
+}
+
+void randomiseTransport(Random& random, ProcessContext& context, double rate) {
+    context.state = random.bits();
+    context.sampleRate = hostileDouble(random, rate);
+    context.tempo = hostileDouble(random, random.uniform(20.0, 300.0));
+    context.timeSigNumerator = random.integer(-2, 32);
+    context.timeSigDenominator = random.integer(-2, 32);
+    context.projectTimeMusic = hostileDouble(random, random.uniform(-100.0, 1e6));
+    context.barPositionMusic = hostileDouble(random, random.uniform(-100.0, 1e6));
+    context.cycleStartMusic = hostileDouble(random, 0.0);
+    context.cycleEndMusic = hostileDouble(random, 16.0);
+    context.projectTimeSamples = static_cast<TSamples>(random.bits()) - (1LL << 31);
+    context.systemTime = static_cast<int64>(random.bits());
+    context.continousTimeSamples = static_cast<TSamples>(random.bits());
+}
+
+void fillInput(Random& random, host::ProcessBlock& block, int frames, double& phase, double step) {
+    for (int i = 0; i < frames; ++i) {
+        const float sample = random.hostileSample(phase);
+        block.input(0, 0)[static_cast<std::size_t>(i)] = sample;
+        block.input(0, 1)[static_cast<std::size_t>(i)] = random.chance(0.5) ? sample : -sample;
+        phase += step;
+    }
+}
+
+struct AudioThreadFindings {
+    bool watched = false;
+    long allocations = 0;
+    test::RealtimeViolations violations;
+};
+
+} // namespace
+
+uint64_t renderScenario(const Scenario& scenario, int blocks) {
+    const Checks check{scenario.report, "render", scenario.seed};
+    Random random(scenario.seed);
+    std::string error;
+    auto instance = makeInstance(scenario.module, error);
+    if (!check(instance != nullptr, "an instance is made: " + error)) {
+        return 0;
+    }
+    const double rate = random.sampleRate();
+    const int maxBlock = random.blockSize(kMaxBlock);
+    const std::string setup = " at " + std::to_string(rate) + " Hz, blocks up to " + std::to_string(maxBlock);
+    if (!check(instance->start(rate, maxBlock) == kResultOk, "the set-up is accepted" + setup)) {
+        return 0;
+    }
+    host::ProcessBlock block({2}, {2}, maxBlock);
+    host::ParameterChanges changes(kParameters + 8, kDensePoints + 28);
+    uint64_t hash = kHashStart;
+    AudioThreadFindings findings;
+
+    // The host's audio thread does the work between blocks too (states), outside the watched calls.
+    std::thread audio([&] {
+        findings.watched = test::watchThisThreadForSystemCalls();
+        double phase = 0.0;
+        const double step = 2.0 * 3.141592653589793 * random.uniform(30.0, 3000.0) / rate;
+        for (int index = 0; index < blocks; ++index) {
+            const int frames = random.chance(0.05) ? 0 : random.integer(1, maxBlock);
+            fillInput(random, block, frames, phase, step);
+            automate(random, changes, frames);
+            randomiseTransport(random, block.processContext(), rate);
+            ProcessData& data = block.prepare(frames);
+            data.inputParameterChanges = &changes;
+            data.processContext = random.chance(0.1) ? nullptr : &block.processContext();
+            tresult result = kResultFalse;
+            const test::RealtimeViolations violations = test::realtimeViolationsDuring([&] {
+                findings.allocations += test::allocationsDuring([&] { result = instance->process(data); });
+            });
+            findings.violations.locks += violations.locks;
+            findings.violations.systemCalls += violations.systemCalls;
+            if (violations.systemCalls > 0) {
+                findings.violations.lastSystemCall = violations.lastSystemCall;
+            }
+            const std::string where =
+                setup + ", block " + std::to_string(index) + " of " + std::to_string(frames);
+            check(result == kResultOk, "the block renders" + where);
+            for (int32 channel = 0; channel < 2; ++channel) {
+                check(cleanAudio(block.output(0, channel).data(), frames),
+                      "the output is finite and normal" + where);
+                hash = hashBytes(hash, block.output(0, channel).data(),
+                                 static_cast<std::size_t>(frames) * sizeof(float));
+            }
+            if (index % 16 == 15) {
+                checkStatesRoundTrip(*instance, random, check);
+            }
+        }
+    });
+    audio.join();
+    check(findings.watched || !test::kWatchesLocksAndSystemCalls, "the processing thread is watched");
+    check(findings.allocations == 0,
+          "process allocates nothing (" + std::to_string(findings.allocations) + ")");
+    check(findings.violations.locks == 0,
+          "process takes no lock (" + std::to_string(findings.violations.locks) + ")");
+    check(findings.violations.systemCalls == 0,
+          "process makes no system call (last " + std::to_string(findings.violations.lastSystemCall) + ")");
+    return hash;
+}
+
+} // namespace vanto::stress
