@@ -5,8 +5,6 @@
 #include "banks/folder_picker_json.h"
 #include "kernel/param_table.h"
 
-#include <exception>
-
 namespace vanto {
 
 namespace {
@@ -93,21 +91,16 @@ void BankControl::adoptRuntimeBankReply(const std::string& text) {
     sendBankState("loadBank", outcome.c_str(), requestedId.c_str());
 }
 
-void BankControl::collectFinishedFetch() noexcept {
+void BankControl::collectFinishedFetch() {
     std::optional<std::string> path = fetch_.takeFinished();
     if (!path)
         return;
-    // Called from the host's run loop, which must never see an exception: without the memory to go on,
-    // the download's result is dropped.
-    try {
-        // The fetcher's reason stays here: the page only learns which address failed.
-        if (path->empty()) {
-            sendBankState("loadBank", "bank-fetch-failed", fetchRequest_.locator.c_str());
-            return;
-        }
-        requestFromProcessor(fetchRequest_, *path);
-    } catch (const std::exception&) {
+    // The fetcher's reason stays here: the page only learns which address failed.
+    if (path->empty()) {
+        sendBankState("loadBank", "bank-fetch-failed", fetchRequest_.locator.c_str());
+        return;
     }
+    requestFromProcessor(fetchRequest_, *path);
 }
 
 void BankControl::cancelFetch() {

@@ -40,7 +40,7 @@ class BankControl {
 
     // A hosted download that has ended goes on as a request would have: its bank is requested from the
     // processor, or the page learns that the fetch failed. Called by the controller's cadence tick.
-    void collectFinishedFetch() noexcept;
+    void collectFinishedFetch();
     // Ends a running hosted download without a word to the page: its helper program is stopped, its
     // scratch files removed and its thread joined before this returns. Also done on destruction.
     void cancelFetch();

@@ -9,7 +9,6 @@
 #include "sdk/host_call_failure.h"
 
 #include <cstring>
-#include <exception>
 #include <optional>
 
 namespace vanto {
@@ -35,15 +34,6 @@ bool isMessage(const char* id, const char* expected) {
     return std::strcmp(id, expected) == 0;
 }
 
-// Out of memory while answering: the message is dropped as an unreadable one is, and the host's call
-// returns normally.
-template <class Handler> void withoutExceptions(Handler handler) noexcept {
-    try {
-        handler();
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace
 
 tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
@@ -59,11 +49,11 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     }
     // The controller's cadence drains the feeds on the main thread, where bank answers go out.
     if (isMessage(id, kMessageFeedDrain)) {
-        withoutExceptions([this] { answerReadBankRequest(); });
+        answerReadBankRequest();
         return kResultOk;
     }
     if (isMessage(id, kMessageLoadRuntimeBank)) {
-        withoutExceptions([this, message] { queueRuntimeBankRequest(*message); });
+        queueRuntimeBankRequest(*message);
         return kResultOk;
     }
     if (isMessage(id, kMessagePadOverrides)) {
