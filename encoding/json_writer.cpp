@@ -46,19 +46,62 @@ void appendControlEscape(std::string& out, unsigned char byte) {
     out.append(escape, sizeof escape);
 }
 
+bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
+    return byte >= low && byte <= high;
+}
+
+// The length of the well-formed UTF-8 sequence of two to four bytes at `text` (shortest form, no
+// surrogate, at most U+10FFFF), or 0 when the bytes there are not one.
+std::size_t utf8SequenceLength(const unsigned char* text, std::size_t available) {
+    const unsigned char lead = text[0];
+    std::size_t length = 0;
+    unsigned char secondLow = 0x80;
+    unsigned char secondHigh = 0xBF;
+    if (inRange(lead, 0xC2, 0xDF)) {
+        length = 2;
+    } else if (inRange(lead, 0xE0, 0xEF)) {
+        length = 3;
+        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
+        secondHigh = lead == 0xED ? 0x9F : 0xBF;
+    } else if (inRange(lead, 0xF0, 0xF4)) {
+        length = 4;
+        secondLow = lead == 0xF0 ? 0x90 : 0x80;
+        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || available < length || !inRange(text[1], secondLow, secondHigh)) {
+        return 0;
+    }
+    for (std::size_t i = 2; i < length; ++i) {
+        if (!inRange(text[i], 0x80, 0xBF)) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+// Stands in for each byte that is not part of well-formed UTF-8: one byte for one, so that a text keeps
+// its length (ids have byte limits), and the same mark the reader gives for any "\u" escape.
+constexpr char kReplacementByte = '?';
+
 } // namespace
 
 void jsonAppendQuotedBytes(std::string& out, const char* text, std::size_t size) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     out += '"';
     for (std::size_t i = 0; i < size; ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
+        const unsigned char byte = bytes[i];
         if (byte == '"' || byte == '\\') {
             out += '\\';
             out += static_cast<char>(byte);
         } else if (byte < 0x20) {
             appendControlEscape(out, byte);
-        } else {
+        } else if (byte < 0x80) {
             out += static_cast<char>(byte);
+        } else if (const std::size_t length = utf8SequenceLength(bytes + i, size - i); length > 0) {
+            out.append(text + i, length);
+            i += length - 1;
+        } else {
+            out += kReplacementByte;
         }
     }
     out += '"';

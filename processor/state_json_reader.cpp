@@ -231,12 +231,27 @@ std::string* bankTextFor(BankRefTexts& texts, const std::string& key) {
     return nullptr;
 }
 
+// The reference's fields are NUL-terminated, so a text ends at its first NUL byte: an id starting with
+// one is empty, and names no bank, rather than a reference whose id reads as nothing.
+void cutAtNul(std::string& text) {
+    if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
+        text.resize(nul);
+    }
+}
+
 bool parseBankStateRef(Reader& reader, StateChunk& out) {
     BankRefTexts texts;
     std::string key;
     const bool read = parseObjectMembers(reader, &key, [&] {
         std::string* text = bankTextFor(texts, key);
-        return text != nullptr ? readOptionalString(reader, *text) : skipValue(reader, kBlockMemberDepth);
+        if (text == nullptr) {
+            return skipValue(reader, kBlockMemberDepth);
+        }
+        if (!readOptionalString(reader, *text)) {
+            return false;
+        }
+        cutAtNul(*text);
+        return true;
     });
     if (!read) {
         return false;

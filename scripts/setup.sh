@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
-  clang-format
+  clang-format clang-14 libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsndfile1-dev
   libssl-dev libcurl4-openssl-dev libarchive-dev libcpp-httplib-dev

@@ -2,7 +2,7 @@
 # Sets up the machine, then builds and runs every test under the dev, asan and release presets, and
 # the threaded tests under the tsan preset. The release preset also builds the benchmarks, and each
 # runs once briefly, so a benchmark that no longer builds or crashes fails here (figures are not
-# checked). Fails on the first failure.
+# checked). Last, every fuzz harness runs briefly on its seed corpus. Fails on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,4 +29,5 @@ run_preset asan
 run_preset tsan
 run_preset release
 run_benchmarks_briefly
+bash scripts/fuzz.sh
 echo "all presets passed"

@@ -320,14 +320,18 @@ TEST(SamplerPadOverridesHostileInput, VeryLongIdsAreDropped) {
     EXPECT_EQ(written(list), R"({"ok":{"gain":2}})");
 }
 
-TEST(SamplerPadOverridesHostileInput, RawNonUtf8BytesInIdsAreKeptAsBytes) {
+// Read as bytes, but written as one "?" each: a written document is always valid UTF-8.
+TEST(SamplerPadOverridesHostileInput, RawNonUtf8BytesInIdsAreReadAsBytesAndWrittenAsQuestionMarks) {
     SamplerPadOverrides list;
     ASSERT_TRUE(parseGuarded(std::string("{\"\xFF\xFE\x80\":{\"gain\":1}}"), list));
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].padId, "\xFF\xFE\x80");
+    EXPECT_EQ(written(list), R"({"???":{"gain":1}})");
     SamplerPadOverrides again;
     ASSERT_TRUE(parseGuarded(written(list), again));
-    EXPECT_EQ(again, list);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].padId, "???");
+    EXPECT_EQ(written(again), written(list));
 }
 
 TEST(SamplerPadOverridesHostileInput, ControlBytesInIdsAreWrittenAsAValidDocument) {

@@ -87,16 +87,50 @@ TEST(JsonAppendQuoted, BytesFormEscapesEmbeddedNul) {
     EXPECT_EQ(out, R"("a\u0000b")");
 }
 
-// Every byte except the control bytes without a short escape must come back unchanged through the
-// shared reader; those come back as the reader's "?" for any \u escape.
+TEST(JsonAppendQuoted, ReplacesEveryByteOutsideWellFormedUtf8) {
+    const std::string replacement = "?";
+    const struct {
+        std::string text;
+        std::string json;
+    } cases[] = {
+        {"\xc2\xa0 \xdf\xbf", "\"\xc2\xa0 \xdf\xbf\""},               // two-byte sequences
+        {"\xe0\xa0\x80\xed\x9f\xbf", "\"\xe0\xa0\x80\xed\x9f\xbf\""}, // the ends around the surrogates
+        {"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf", "\"\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\""}, // U+10000 and U+10FFFF
+        {"a\x80"
+         "b",
+         "\"a" + replacement + "b\""},                         // stray continuation byte
+        {"\xff\xfe", "\"" + replacement + replacement + "\""}, // bytes never in UTF-8
+        {"\xc0\xaf", "\"" + replacement + replacement + "\""}, // overlong "/"
+        {"\xe0\x80\xaf", "\"" + replacement + replacement + replacement + "\""},
+        {"\xed\xa0\x80", "\"" + replacement + replacement + replacement + "\""}, // encoded surrogate
+        {"\xf4\x90\x80\x80", "\"" + replacement + replacement + replacement + replacement + "\""},
+        {"\xe2\x82", "\"" + replacement + replacement + "\""},       // truncated by the end
+        {"\xe2\x82\"", "\"" + replacement + replacement + "\\\"\""}, // truncated by a quote
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        jsonAppendQuoted(out, c.text.c_str());
+        EXPECT_EQ(out, c.json);
+    }
+}
+
+// Every byte below 0x80 except the control bytes without a short escape must come back unchanged
+// through the shared reader; those come back as the reader's "?" for any \u escape. A lone byte of
+// 0x80 or above is no UTF-8 and comes back as "?" too.
 TEST(JsonAppendQuoted, ReaderRestoresEveryByte) {
     std::string text;
     std::string expected;
     for (int byte = 1; byte < 256; ++byte) {
         text += static_cast<char>(byte);
+        text += ' ';
         const bool hasShortEscape =
             byte == '\b' || byte == '\f' || byte == '\n' || byte == '\r' || byte == '\t';
-        expected += byte < 0x20 && !hasShortEscape ? '?' : static_cast<char>(byte);
+        if (byte >= 0x80) {
+            expected += '?';
+        } else {
+            expected += byte < 0x20 && !hasShortEscape ? '?' : static_cast<char>(byte);
+        }
+        expected += ' ';
     }
     std::string json;
     jsonAppendQuoted(json, text.c_str());

@@ -335,6 +335,20 @@ const ReaderCase kReaderCases[] = {
      }},
     {"an empty bank id", bankWith("\"id\":\"\",\"locator\":\"/x\""), true, checkNoBank},
     {"a bank id that is a number", bankWith("\"id\":7,\"version\":{\"a\":[1]}"), true, checkNoBank},
+    {"a bank id starting with a NUL byte",
+     bankWith("\"id\":\"" + std::string(1, '\0') + "pack\",\"locator\":\"/x\""), true, checkNoBank},
+    {"bank texts ending at a NUL byte",
+     bankWith("\"id\":\"p" + std::string(1, '\0') + "q\",\"locator\":\"" + std::string(1, '\0') +
+              "/x\",\"presetId\":\"" + std::string(1, '\0') + "bright\",\"bankVersion\":\"1" +
+              std::string(1, '\0') + std::string(40, 'v') + "\""),
+     true,
+     [](const StateChunk& c) {
+         EXPECT_TRUE(c.hasBankRef);
+         EXPECT_STREQ(c.bankId, "p");
+         EXPECT_STREQ(c.bankVersion, "1");
+         EXPECT_FALSE(c.hasBankLocator);
+         EXPECT_FALSE(c.hasBankPresetId);
+     }},
     {"bank texts just too long",
      bankWith("\"id\":\"p\",\"bankVersion\":\"" + std::string(32, 'v') + "\",\"sha256\":\"" +
               std::string(65, 'f') + "\",\"locator\":\"" + std::string(1024, 'l') + "\",\"presetId\":\"" +
