@@ -60,9 +60,9 @@ bool urlScheme(const std::string& url, std::string& scheme) {
         if (!isSchemeCharacter(url[i]))
             return false;
     }
+    if (colon + 1 == url.size() || url[colon + 1] != '/')
+        return false; // "scheme:" without any slash is not a hierarchical URL, "file:" included
     size_t authorityStart = url.find_first_not_of('/', colon + 1);
-    if (authorityStart == colon + 1)
-        return false; // "scheme:" without any slash is not a hierarchical URL
     std::string lowered;
     for (size_t i = 0; i < colon; ++i)
         lowered += static_cast<char>(std::tolower(static_cast<unsigned char>(url[i])));
