@@ -237,9 +237,8 @@ void loneController(const Scenario& scenario, Random& random, const Checks& chec
 }
 
 void connectedPair(const Scenario& scenario, Random& random, const Checks& check) {
-    std::string error;
-    auto instance = makeInstance(scenario.module, error);
-    if (!check(instance != nullptr, "an instance is made: " + error)) {
+    auto instance = makeInstance(scenario.module, check);
+    if (!instance) {
         return;
     }
     FUnknownPtr<IConnectionPoint> processorSide(instance->component());

@@ -9,14 +9,15 @@ namespace vanto::stress {
 using Steinberg::kResultOk;
 
 std::unique_ptr<host::PluginInstance> makeInstance(const std::shared_ptr<host::Module>& module,
-                                                   std::string& error) {
+                                                   const Checks& check) {
     const auto processorClass = module->findClass(kVstAudioEffectClass);
-    if (!processorClass) {
-        error = "the bundle lists no audio effect";
-        return nullptr;
-    }
-    return host::PluginInstance::create(module, reinterpret_cast<const char*>(processorClass->cid.data()),
-                                        error);
+    std::string error = "the bundle lists no audio effect";
+    auto instance = processorClass
+                        ? host::PluginInstance::create(
+                              module, reinterpret_cast<const char*>(processorClass->cid.data()), error)
+                        : nullptr;
+    check(instance != nullptr, "an instance is made: " + error);
+    return instance;
 }
 
 bool cleanAudio(const float* samples, int frames) {

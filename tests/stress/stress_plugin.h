@@ -26,9 +26,10 @@ struct Checks {
     }
 };
 
-// The processor class of the bundle with its controller, made, initialised and connected.
+// The processor class of the bundle with its controller, made, initialised and connected; null, with
+// a failed check saying why, when that fails.
 std::unique_ptr<host::PluginInstance> makeInstance(const std::shared_ptr<host::Module>& module,
-                                                   std::string& error);
+                                                   const Checks& check);
 
 // True when every sample is a finite number and none is subnormal.
 bool cleanAudio(const float* samples, int frames);

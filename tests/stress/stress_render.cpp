@@ -103,9 +103,8 @@ struct AudioThreadFindings {
 uint64_t renderScenario(const Scenario& scenario, int blocks) {
     const Checks check{scenario.report, "render", scenario.seed};
     Random random(scenario.seed);
-    std::string error;
-    auto instance = makeInstance(scenario.module, error);
-    if (!check(instance != nullptr, "an instance is made: " + error)) {
+    auto instance = makeInstance(scenario.module, check);
+    if (!instance) {
         return 0;
     }
     const double rate = random.sampleRate();
