@@ -15,6 +15,7 @@ export class Toolbar {
   #bank = [];
   #current = null;
   #onPreset;
+  #exportPending = false;
 
   // onPreset({id, name, origin}) is told of a preset the producer picks.
   constructor(link, history, onPreset) {
@@ -31,14 +32,18 @@ export class Toolbar {
       this.#undo.disabled = !history.canUndo;
       this.#redo.disabled = !history.canRedo;
     });
-    link.on('vanto.state', (message) => downloadState(message.state));
+    link.on('vanto.state', (message) => {
+      if (!this.#exportPending) return;
+      this.#exportPending = false;
+      downloadState(message.state);
+    });
     this.node = el('header', { class: 'toolbar' }, [
       el('h1', { class: 'brand', text: 'Dovrel' }),
       el('div', { class: 'preset-box' }, [this.#menu, this.#dirtyMark, this.#revert]),
       el('div', { class: 'tools' }, [
         this.#undo,
         this.#redo,
-        el('button', { type: 'button', class: 'tool', id: 'export-state', text: 'Export', title: 'Save the whole state as a file', onclick: () => link.send('vanto.getState') }),
+        el('button', { type: 'button', class: 'tool', id: 'export-state', text: 'Export', title: 'Save the whole state as a file', onclick: () => this.#export() }),
         el('button', { type: 'button', class: 'tool', id: 'import-state', text: 'Import', title: 'Load a saved state file', onclick: () => fileInput.click() }),
         fileInput,
       ]),
@@ -66,6 +71,11 @@ export class Toolbar {
 
   showStatus(text) {
     this.#status.textContent = text;
+  }
+
+  #export() {
+    this.#exportPending = true;
+    this.#link.send('vanto.getState');
   }
 
   #render() {

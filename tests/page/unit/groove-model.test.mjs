@@ -4,7 +4,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { describe, it } from 'node:test';
-import { importPage } from './page-modules.mjs';
+import { importPage } from '../page-modules.mjs';
 
 const { grooveEnvelope, grooveTiming, depthBudgetDb, feelFor } = await importPage('groove-model.js');
 
