@@ -47,6 +47,9 @@ PreviewServer::PreviewServer(std::filesystem::path uiRoot, PageMessageQueue& toC
     // Every open event stream holds a worker; a browser opens a few more connections for files.
     server->new_task_queue = [] { return new httplib::ThreadPool(16); };
     server->set_payload_max_length(kMessageLimit);
+    // Headers and body leave in separate writes; without this each small response waits for the
+    // browser's delayed acknowledgement.
+    server->set_tcp_nodelay(true);
     route();
 }
 
