@@ -21,7 +21,7 @@ export class GroovePicture {
   #canvas;
   #caption;
   #pending = false;
-  #drawnOnce = null;
+  #waiting = [];
 
   constructor(session) {
     this.#session = session;
@@ -37,7 +37,7 @@ export class GroovePicture {
   // Resolves after the next drawing.
   drawn() {
     return new Promise((resolve) => {
-      this.#drawnOnce = resolve;
+      this.#waiting.push(resolve);
       this.schedule();
     });
   }
@@ -48,8 +48,7 @@ export class GroovePicture {
     requestAnimationFrame(() => {
       this.#pending = false;
       this.#draw();
-      this.#drawnOnce?.();
-      this.#drawnOnce = null;
+      for (const resolve of this.#waiting.splice(0)) resolve();
     });
   }
 

@@ -52,11 +52,13 @@ function redo() {
 
 toolbar.onUndo = undo;
 toolbar.onRedo = redo;
+// Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; in a text field the keys keep their text meaning.
 document.addEventListener('keydown', (e) => {
+  const key = e.key.toLowerCase();
   const typing = e.target instanceof HTMLInputElement && e.target.type === 'text';
-  if (!(e.ctrlKey || e.metaKey) || typing || e.key.toLowerCase() !== 'z' && e.key.toLowerCase() !== 'y') return;
+  if (!(e.ctrlKey || e.metaKey) || typing || (key !== 'z' && key !== 'y')) return;
   e.preventDefault();
-  if (e.key.toLowerCase() === 'y' || e.shiftKey) redo();
+  if (key === 'y' || e.shiftKey) redo();
   else undo();
 });
 
