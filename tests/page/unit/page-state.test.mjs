@@ -35,7 +35,8 @@ describe('edits', () => {
   });
 
   it('drops the echoes of its own values but follows everything else the host sends', () => {
-    const session = new ParamSession(recordingLink(), new EditHistory());
+    const link = recordingLink();
+    const session = new ParamSession(link, new EditHistory());
     const seen = [];
     session.onValue('macro.space', (plain, origin) => seen.push([plain, origin]));
     session.beginGesture('macro.space');
@@ -45,8 +46,10 @@ describe('edits', () => {
     session.applyFromHost('macro.space', 0.5);
     session.applyFromHost('macro.space', 0.6);
     assert.equal(session.value('macro.space'), 0.6);
+    const sentBefore = link.sent.length;
     session.applyFromHost('macro.space', 0.25);
     assert.deepEqual(seen, [[0.5, 'page'], [0.6, 'page'], [0.25, 'host']]);
+    assert.equal(link.sent.length, sentBefore, 'a value from the host is not sent back');
   });
 });
 
