@@ -49,6 +49,7 @@ export class Toolbar {
       ]),
       this.#status,
     ]);
+    this.#render();
   }
 
   setFactoryPresets(presets) {
@@ -66,7 +67,7 @@ export class Toolbar {
     this.#dirtyMark.hidden = !dirty;
     this.#revert.hidden = !dirty || !current;
     this.#menu.setAttribute('aria-description', dirty ? 'edited since loaded' : '');
-    this.#render();
+    this.#showCurrent();
   }
 
   showStatus(text) {
@@ -82,8 +83,14 @@ export class Toolbar {
     const option = (origin, p) => el('option', { value: `${origin}:${p.id}`, text: p.name });
     const groups = [el('optgroup', { label: 'Factory' }, this.#factory.map((p) => option('factory', p)))];
     if (this.#bank.length > 0) groups.push(el('optgroup', { label: 'Bank' }, this.#bank.map((p) => option('bank', p))));
-    const placeholder = el('option', { value: '', text: this.#current ? this.#current.name : 'No preset', disabled: true });
-    replaceChildren(this.#menu, [placeholder, ...groups]);
+    replaceChildren(this.#menu, [el('option', { value: '', disabled: true }), ...groups]);
+    this.#showCurrent();
+  }
+
+  // The current preset selected in the menu; one the menu does not list is named by its first entry.
+  #showCurrent() {
+    const placeholder = this.#menu.options[0];
+    placeholder.textContent = this.#current ? this.#current.name : 'No preset';
     const known = this.#current && [...this.#menu.options].find((o) => o.value.endsWith(`:${this.#current.id}`));
     this.#menu.value = known ? known.value : '';
   }
