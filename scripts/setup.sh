@@ -11,7 +11,14 @@ PACKAGES=(
   libssl-dev libcurl4-openssl-dev libarchive-dev libcpp-httplib-dev
   juce-modules-source-data
   python3 locales
+  chromium
 )
+
+# Node.js with npm runs the editor page's tests; any installation that provides both commands will do
+# (the machine's own may not be Debian's), otherwise Debian's packages are installed.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  PACKAGES+=(nodejs npm)
+fi
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do

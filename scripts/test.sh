@@ -2,7 +2,8 @@
 # Sets up the machine, then builds and runs every test under the dev, asan and release presets, and
 # the threaded tests under the tsan preset. The release preset also builds the benchmarks, and each
 # runs once briefly, so a benchmark that no longer builds or crashes fails here (figures are not
-# checked). Last, every fuzz harness runs briefly on its seed corpus. Fails on the first failure.
+# checked). The editor page's node and browser tests run against the dev build (scripts/ui-test.sh).
+# Last, every fuzz harness runs briefly on its seed corpus. Fails on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +26,7 @@ run_benchmarks_briefly() {
 }
 
 run_preset dev
+bash scripts/ui-test.sh dev
 run_preset asan
 run_preset tsan
 run_preset release

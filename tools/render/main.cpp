@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -23,16 +22,6 @@ constexpr double kDemoSeconds = 10;
 int fail(const std::string& message) {
     std::fprintf(stderr, "dovrel-render: %s\n", message.c_str());
     return 1;
-}
-
-// The installed bundle when there is one, else the one built next to this tool.
-std::string defaultBundle() {
-    const std::string installed = vanto::installedBundlePath();
-    std::error_code ignored;
-    if (!installed.empty() && std::filesystem::is_directory(installed, ignored)) {
-        return installed;
-    }
-    return DOVREL_BUILD_BUNDLE_DIR;
 }
 
 bool collectValues(const vanto::RenderOptions& options, vanto::NormalizedValues& values, std::string& error) {
@@ -79,7 +68,8 @@ int main(int argc, char** argv) {
         return fail(error);
     }
 
-    const std::string bundle = options.bundle.empty() ? defaultBundle() : options.bundle;
+    const std::string bundle =
+        options.bundle.empty() ? vanto::defaultBundlePath(DOVREL_BUILD_BUNDLE_DIR) : options.bundle;
     std::unique_ptr<vanto::PluginRender> plugin = vanto::PluginRender::load(bundle, error);
     if (!plugin || (!options.stateIn.empty() && !plugin->restoreState(stateIn, error)) ||
         !plugin->start(rate, options.blockFrames, error)) {
