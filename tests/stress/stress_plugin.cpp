@@ -70,7 +70,9 @@ std::vector<char> damagedState(Random& random, const std::vector<char>& state) {
     default:
         // The document's members once more, so every key is given twice.
         if (text.size() > 2) {
-            text.insert(text.size() - 1, "," + text.substr(1, text.size() - 2));
+            const std::string members = text.substr(1, text.size() - 2);
+            text.insert(text.size() - 1, 1, ',');
+            text.insert(text.size() - 1, members);
         }
         break;
     }
