@@ -74,7 +74,13 @@ class RuntimeBankLoader {
         return result;
     }
 
+    // Messages quote the pack's own texts (formats, ids, paths), which may hold any byte; a control
+    // byte becomes "?" so that the message stays the one line its readers expect.
     bool fail(RuntimeBankOutcome outcome, std::string message) {
+        for (char& byte : message) {
+            if (static_cast<unsigned char>(byte) < 0x20 || byte == '\x7f')
+                byte = '?';
+        }
         failure_ = outcome;
         message_ = std::move(message);
         return false;

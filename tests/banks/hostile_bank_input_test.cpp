@@ -55,6 +55,24 @@ TEST(HostileBankInput, VeryLongIdsAreCarriedOrReportedWhole) {
     EXPECT_EQ(load.bank.instrumentId, longId + "-instrument");
 }
 
+TEST(HostileBankInput, ControlBytesQuotedFromThePackKeepTheMessageOnOneLine) {
+    SoundPack pack = minimalPack();
+    std::string manifest = pack.manifestJson();
+    const std::string format = "\"vanto-sound-pack/v1\"";
+    manifest.replace(manifest.find(format), format.size(), "\"v\\n1\\u0000\\t\x7f\"");
+    pack.manifestText = manifest;
+    RuntimeBankLoad load = loadPack(pack);
+    EXPECT_EQ(load.outcome, RuntimeBankOutcome::bankMalformed);
+    EXPECT_EQ(load.error, "bank.json format is \"v?1???\", expected vanto-sound-pack/v1");
+
+    pack = minimalPack();
+    pack.instruments[0].zones[0].assetId = "kick\r\nsnare";
+    load = loadPack(pack);
+    EXPECT_EQ(load.outcome, RuntimeBankOutcome::bankMalformed);
+    EXPECT_EQ(load.error.find_first_of("\r\n"), std::string::npos) << load.error;
+    EXPECT_NE(load.error.find("\"kick??snare\""), std::string::npos) << load.error;
+}
+
 TEST(HostileBankInput, BytesThatAreNotUtf8) {
     // Inside strings they are kept as bytes; outside strings they are a syntax error. The manifest is
     // edited as text, since the fixture's JSON writer would replace such bytes.
