@@ -12,6 +12,9 @@ PACKAGES=(
   juce-modules-source-data
   python3 locales
   chromium
+  libwebkit2gtk-4.1-dev libgtk-3-dev libx11-dev xvfb openbox xdotool x11-utils
+  libcairo2-dev
+  ardour
 )
 
 # Node.js with npm runs the editor page's tests; any installation that provides both commands will do
