@@ -6,11 +6,13 @@
 
 #include <stdint.h>
 
+#include "dovrel_kernel_meters.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
 
-#define DOVREL_KERNEL_ABI_VERSION 2
+#define DOVREL_KERNEL_ABI_VERSION 3
 #define DOVREL_KERNEL_MAX_INSTANCES 256
 #define DOVREL_KERNEL_MAX_FRAMES 128
 #define DOVREL_KERNEL_IN_CHANNELS 2

@@ -255,6 +255,7 @@ double dovrel_kernel_process(uint32_t handle, uint32_t frames) {
         return DOVREL_KERNEL_INVALID_HANDLE;
     }
     const vanto::DenormalGuard denormals;
+    vanto::beginMeterRecord(record.state->meter);
     uint32_t position = 0;
     for (uint32_t j = 0; j < record.eventCount; ++j) {
         const Event& event = record.events[j];
@@ -272,6 +273,7 @@ double dovrel_kernel_process(uint32_t handle, uint32_t frames) {
     if (position < frames && !runSubBlock(slot, position, frames - position)) {
         return DOVREL_KERNEL_INVALID_ARGUMENT;
     }
+    vanto::finishMeterRecord(record.state->meter, *record.state, frames);
     record.eventCount = 0;
     return DOVREL_KERNEL_OK;
 }
@@ -300,6 +302,15 @@ double dovrel_kernel_destroy(uint32_t handle) {
     record.maximumBlockSize = 0;
     record.eventCount = 0;
     module->slotStates[slot].store(SLOT_FREE, std::memory_order_release);
+    return DOVREL_KERNEL_OK;
+}
+
+double dovrel_kernel_read_meters(uint32_t handle, dovrel_kernel_meter_record* record) {
+    const int slot = resolve(handle);
+    if (slot < 0 || record == nullptr) {
+        return DOVREL_KERNEL_INVALID_HANDLE;
+    }
+    *record = module->slots[slot].state->meter.record;
     return DOVREL_KERNEL_OK;
 }
 

@@ -133,7 +133,8 @@ void recordKickOnset(KernelState& state) {
     state.onsetMedian = medianOnsetInterval(state);
 }
 
-void detectLane(KernelState& state, int lane, double scf, const FrameTiming& timing) {
+// True when the lane starts a new hit.
+bool detectLane(KernelState& state, int lane, double scf, const FrameTiming& timing) {
     const double strength = laneStrengthOf(state, lane, scf);
     const bool active = state.laneActive[lane] != 0;
     const double elapsed = state.laneElapsed[lane];
@@ -142,11 +143,11 @@ void detectLane(KernelState& state, int lane, double scf, const FrameTiming& tim
         state.laneStrength[lane] = static_cast<float>(std::max<double>(state.laneStrength[lane], strength));
     }
     if (strength <= 0 || (active && elapsed < timing.retrigger)) {
-        return;
+        return false;
     }
     if (active && elapsed < holdEnd) {
         state.laneElapsed[lane] = 0; // the hold restarts with the captured strength
-        return;
+        return false;
     }
     if (lane == LANE_KICK) {
         recordKickOnset(state);
@@ -156,6 +157,7 @@ void detectLane(KernelState& state, int lane, double scf, const FrameTiming& tim
     state.laneElapsed[lane] = 0;
     state.laneStrength[lane] = static_cast<float>(strength);
     state.laneSwing[lane] = (state.laneHits[lane] % 2 == 1) ? static_cast<float>(timing.swing) : 0.0f;
+    return true;
 }
 
 // Shares the depth budget between the lanes: the total approaches but never exceeds depthDb.
@@ -242,7 +244,9 @@ void processFrame(KernelState& state, const KernelBlock& block, int i) {
     const double scf = biquadNodeTick(state.sidechainHighpass, sidechainSample(state, mono));
 
     for (int lane = 0; lane < LANE_COUNT; ++lane) {
-        detectLane(state, lane, scf, timing);
+        if (detectLane(state, lane, scf, timing)) {
+            meterLaneHit(state.meter, lane, i);
+        }
     }
     shareBudget(state);
     for (int lane = 0; lane < LANE_COUNT; ++lane) {
@@ -284,6 +288,7 @@ void processFrame(KernelState& state, const KernelBlock& block, int i) {
     }
     block.output[i] = static_cast<float>(outLeft * state.masterLevel);
     block.output[stride + i] = static_cast<float>(outRight * state.masterLevel);
+    meterFrame(state.meter, state, left, right, block.output[i], block.output[stride + i]);
 
     state.frameCounter = state.frameCounter + 1 == 0x80000000u ? 0 : state.frameCounter + 1;
     state.bellCountdown = state.bellCountdown == 0 ? BELL_UPDATE_FRAMES - 1 : state.bellCountdown - 1;

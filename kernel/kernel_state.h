@@ -7,6 +7,7 @@
 #include "envelope_follower.h"
 #include "gain_node.h"
 #include "kernel_constants.h"
+#include "meter_record.h"
 #include "parametric_eq_node.h"
 #include "recovery_curve.h"
 
@@ -94,6 +95,9 @@ struct KernelState {
     bool externalAvailable = false;
     double sampleRate = SAMPLE_RATE;
     bool prepared = false;
+
+    // What the current process call did, for meters; never read by the signal path.
+    MeterAccumulator meter{};
 };
 
 struct KernelPrepareRecord {
