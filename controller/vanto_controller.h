@@ -21,6 +21,7 @@
 #include "diagnostics/controller_host_facts.h"
 #include "diagnostics/diagnostic_feeds.h"
 #include "diagnostics/lifecycle_log.h"
+#include "diagnostics/meter_feed.h"
 #include "diagnostics/preset_state_facts.h"
 #include "diagnostics/transport_feed.h"
 #include "kernel/param_table.h"
@@ -146,6 +147,11 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
 
     void adoptHostFacts(const HostFacts& facts);
     void adoptTransportFact(const TransportFact& fact);
+    // A "vanto.diag.signal" payload: meter records for the page's "meters" and "scope" feeds.
+    void adoptSignal(const void* bytes, Steinberg::uint32 size);
+    // The page's subscription changed: pending meter records are forgotten, and the processor is told
+    // which signal feeds to gather when that changed.
+    void restartSignalFeeds();
 
     // Read access for the editor bridge and tests.
     const HostFacts& hostFactsView() const { return hostFacts.facts(); }
@@ -236,6 +242,7 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     DiagnosticSubscription subscription;
     DiagnosticLifecycleLog lifecycleLog;
     DiagnosticTransportFeed transportFeed;
+    DiagnosticMeterFeed meterFeed;
     CadenceClock* cadenceClock = nullptr;
 };
 

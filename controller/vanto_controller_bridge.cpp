@@ -74,6 +74,7 @@ void VantoController::handleBridgeMessage(const char* bytes, std::size_t length)
         return;
     case kBridgeDiagnosticUnsubscribe:
         subscription.clear();
+        restartSignalFeeds();
         return;
     case kBridgeDiagnosticSubscribe:
         updateSubscription(message);
@@ -137,6 +138,7 @@ void VantoController::updateSubscription(const BridgeMessage& message) {
     replayLifecycle();
     transportFeed.onSubscribe(lifecycleLog, subscription, page);
     sendTransportPoll(transportFeed.takeResetRequest());
+    restartSignalFeeds();
 }
 
 void VantoController::selectFactoryPreset(const std::string& id) {

@@ -21,6 +21,7 @@ void VantoController::onEditorClosed() try {
     emitLifecycle(kLifecycleEditorClosed);
     // A page opened later subscribes and is greeted afresh.
     subscription.clear();
+    restartSignalFeeds();
     helloSent = false;
 } catch (...) {
     hostCallFailed("onEditorClosed");

@@ -88,7 +88,7 @@ tresult PLUGIN_API VantoController::notify(IMessage* message) try {
         break;
     }
     case ProcessorMessage::signal:
-        // The signal feeds have no consumer on this side.
+        adoptSignal(bytes, size);
         break;
     case ProcessorMessage::hostFacts: {
         HostFacts facts;

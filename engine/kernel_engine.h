@@ -24,6 +24,8 @@
 #include "engine/bank_recall_outcome.h"
 #include "engine/host_rate.h"
 #include "engine/kernel_event_queue.h"
+#include "engine/meter_aggregator.h"
+#include "engine/meter_ring.h"
 #include "engine/midi_output_store.h"
 #include "engine/rate_adapter.h"
 #include "engine/realtime_diagnostic_queue.h"
@@ -189,6 +191,16 @@ class KernelEngine {
     // Records a failed bank recall; nothing for BankRecallOutcome::ok.
     void recordBankRecallFailure(BankRecallOutcome outcome, const char* bankId);
 
+    // --- Meters ---
+
+    // Whether the kernel's meter records are gathered (any thread): while off, the audio thread only
+    // counts frames and the ring stays empty.
+    void setMetersWanted(bool wanted) { metersWanted_.store(wanted, std::memory_order_relaxed); }
+    bool metersWanted() const { return metersWanted_.load(std::memory_order_relaxed); }
+    // About 100 records a second while wanted, whatever the host's rate and block size; the main
+    // thread pops them.
+    MeterRing& meterRing() { return meterRing_; }
+
     // --- Diagnostics ---
 
     // Appends a record to the diagnostic ring. Not for the audio thread.
@@ -226,6 +238,8 @@ class KernelEngine {
     bool runConvertedChunks(uint64_t staged, const SkipSet& skip, int& dispatched);
     void copyChunkInput(const float* const* in, int inChannels, int offset, int chunk);
     void copyChunkOutput(float* const* out, int outChannels, int offset, int chunk) const;
+    // Gathers the meter record of the kernel call just made (audio thread).
+    void meterKernelCall(uint32_t frames);
     // Hands one queued event to the kernel at `frame` of the coming chunk; true when the kernel
     // refused a note event.
     bool dispatchEvent(const KernelEvent& event, uint32_t frame, bool traceNotes);
@@ -267,6 +281,9 @@ class KernelEngine {
     SamplerVelocitySensitivity samplerVelocitySensitivity_;
     SamplerVelocityParamIds samplerVelocityParams_;
     uint32_t renderedFrames_ = 0;
+    std::atomic<bool> metersWanted_{false};
+    MeterAggregator meterAggregator_;
+    MeterRing meterRing_;
     std::atomic<uint32_t> velocityRandomState_{kVelocityRandomSeed};
 };
 

@@ -109,6 +109,7 @@ bool KernelEngine::runConvertedChunks(uint64_t staged, const SkipSet& skip, int&
             // The remaining chunks still run so the kernel sees an unbroken stream; the block fails.
             allProcessed = false;
         }
+        meterKernelCall(chunk);
         adapter_.advanceKernelOutput(chunk);
         done += chunk;
     }

@@ -187,6 +187,7 @@ void KernelEngine::processDirect(const float* const* in, int inChannels, float* 
             recordRealtimeDiagnostic(kDiagProcessFailed, kSeverityError, kPhaseProcess);
             clearRange(out, outChannels, offset, chunk);
         }
+        meterKernelCall(static_cast<uint32_t>(chunk));
     }
     events_.clear();
     outputSilent_ = outputsSilent(out, outChannels, frames);

@@ -9,6 +9,9 @@ namespace vanto {
 inline constexpr const char* kMessagePayloadAttribute = "json";
 // The integer attribute of a transport poll: 1 when the page has just subscribed, else 0.
 inline constexpr const char* kMessageResetAttribute = "reset";
+// The integer attribute of a signal feed request: the OR of the "meters" (16) and "scope" (32) feed
+// bits the page subscribes to, 0 when it subscribes to neither.
+inline constexpr const char* kMessageFeedsAttribute = "feeds";
 
 // Processor to controller.
 inline constexpr const char* kMessageRuntimeDiagnostics = "vanto.runtimeDiagnostics";
@@ -27,5 +30,6 @@ inline constexpr const char* kMessageTransportPoll = "vanto.diag.transportPoll";
 inline constexpr const char* kMessageFeedDrain = "vanto.diag.feedDrain";
 inline constexpr const char* kMessageResetCounters = "vanto.diag.resetCounters";
 inline constexpr const char* kMessageStageResourceSlot = "vanto.stageResourceSlot";
+inline constexpr const char* kMessageSignalFeeds = "vanto.diag.signalFeeds";
 
 } // namespace vanto

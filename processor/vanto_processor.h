@@ -88,6 +88,10 @@ class VantoProcessor : public AudioEffect {
     void adoptPadOverridesMessage(Steinberg::Vst::IMessage& message);
     void sendBinaryMessage(const char* id, const void* bytes, std::size_t size);
 
+    // Meters: the signal feeds the controller asks for, and the records sent to it on each drain.
+    void adoptSignalFeedsMessage(Steinberg::Vst::IMessage& message);
+    void drainSignalFeedsToController();
+
     KernelEngine engine;
     HostFacts hostFacts;
     CcMap ccMap;

@@ -50,6 +50,11 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     // The controller's cadence drains the feeds on the main thread, where bank answers go out.
     if (isMessage(id, kMessageFeedDrain)) {
         answerReadBankRequest();
+        drainSignalFeedsToController();
+        return kResultOk;
+    }
+    if (isMessage(id, kMessageSignalFeeds)) {
+        adoptSignalFeedsMessage(*message);
         return kResultOk;
     }
     if (isMessage(id, kMessageLoadRuntimeBank)) {

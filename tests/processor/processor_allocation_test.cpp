@@ -105,6 +105,38 @@ TEST_P(ProcessorAllocationAtRate, ProcessAllocatesNothingAfterActivation) {
     EXPECT_EQ(counted, 0);
 }
 
+// With a page looking at the meters, the audio thread gathers meter records and pushes them into the
+// ring for the main thread; the main thread drains them between blocks, as the cadence does.
+TEST_P(ProcessorAllocationAtRate, MetersFlowWithoutAllocationLocksOrSystemCalls) {
+    const double rate = GetParam();
+    constexpr int32 kBlock = 256;
+    const vanto::StereoBuffer demo = vanto::makeDemoSignal(rate, 1.0);
+    ProcessorHarness harness;
+    harness.start(rate, kBlock);
+    IPtr<IMessage> feeds = harness.makeMessage("vanto.diag.signalFeeds");
+    feeds->getAttributes()->setInt("feeds", 16);
+    ASSERT_EQ(FUnknownPtr<IConnectionPoint>(&harness.component())->notify(feeds), kResultOk);
+    vanto::host::ProcessBlock block({2}, {2}, kBlock);
+
+    long counted = 0;
+    for (std::size_t start = 0; start + kBlock <= demo.frames(); start += kBlock) {
+        std::copy_n(demo.left.begin() + static_cast<std::ptrdiff_t>(start), kBlock,
+                    block.input(0, 0).begin());
+        std::copy_n(demo.right.begin() + static_cast<std::ptrdiff_t>(start), kBlock,
+                    block.input(0, 1).begin());
+        block.clearQueues();
+        ProcessData& data = block.prepare(kBlock);
+        vanto::test::RealtimeViolations violations = onWatchedThread(
+            [&] { counted += allocationsDuring([&] { harness.processor().process(data); }); });
+        ASSERT_EQ(violations.locks, 0) << "at frame " << start;
+        ASSERT_EQ(violations.systemCalls, 0)
+            << "at frame " << start << ", last call " << violations.lastSystemCall;
+        harness.notify("vanto.diag.feedDrain", std::nullopt);
+    }
+    EXPECT_EQ(counted, 0);
+    EXPECT_GE(harness.recorder().withId("vanto.diag.signal").size(), 20u) << "the meters did flow";
+}
+
 INSTANTIATE_TEST_SUITE_P(Rates, ProcessorAllocationAtRate, ::testing::Values(48000.0, 44100.0, 96000.0));
 
 } // namespace
