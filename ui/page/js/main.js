@@ -5,8 +5,10 @@ import { CcMapEditor } from './ccmap-editor.js';
 import { DiagnosticsPanel } from './diagnostics-panel.js';
 import { el } from './dom.js';
 import { EditHistory } from './edit-history.js';
+import { FeedSubscription } from './feed-subscription.js';
 import { GroovePicture } from './groove-picture.js';
 import { connectHost } from './host-link.js';
+import { MetersPanel } from './meters-panel.js';
 import { groupSections, macroSection } from './param-panel.js';
 import { ParamSession } from './param-session.js';
 import { PresetTracker } from './preset-tracker.js';
@@ -39,6 +41,10 @@ const banks = new BankPanel(link, (presets) => {
 });
 const ccMap = new CcMapEditor(link);
 const diagnostics = new DiagnosticsPanel(link);
+// Every subscription is answered with a replay of the lifecycle log, which the hello already summed up.
+let replayPending = false;
+const subscription = new FeedSubscription(link, FEEDS, 30, () => { replayPending = true; });
+const meters = new MetersPanel(link, session, subscription);
 
 function undo() {
   const step = history.undo();
@@ -67,7 +73,6 @@ session.onAnyValue((path, plain, origin) => {
   showPreset();
 });
 
-let replayPending = false;
 link.on('vanto.hello', (hello) => {
   tracker.addPresets(hello.factoryPresets ?? []);
   toolbar.setFactoryPresets(hello.factoryPresets ?? []);
@@ -76,8 +81,7 @@ link.on('vanto.hello', (hello) => {
   ccMap.adopt(hello.ccMap ?? { version: 1, bindings: [] });
   diagnostics.adoptHello(hello);
   showPreset();
-  replayPending = true;
-  link.send('vanto.diag.subscribe', { feeds: FEEDS, hz: 30 });
+  subscription.start();
   link.send('vanto.getBankState');
   picture.drawn().then(() => {
     if (performance.getEntriesByName(FIRST_DRAW_MARK).length === 0) performance.mark(FIRST_DRAW_MARK);
@@ -102,6 +106,7 @@ document.body.append(
   el('main', { class: 'editor' }, [
     el('p', { class: 'offline', hidden: link.connected, role: 'alert', text: 'This page is not connected to Dovrel: open it from the plug-in or from dovrel-preview.' }),
     macroSection(session, picture),
+    meters.node,
     groupSections(session),
     ccMap.node,
     banks.node,
