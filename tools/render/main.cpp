@@ -2,6 +2,9 @@
 // its bundle as a host loads it, and writes the result as 32-bit float WAV.
 #include "default_bundle.h"
 #include "demo_signal.h"
+#include "meter_csv.h"
+#include "meter_listener.h"
+#include "meter_plot.h"
 #include "parameter_values.h"
 #include "plugin_render.h"
 #include "progress_bar.h"
@@ -46,6 +49,18 @@ bool readInput(const vanto::RenderOptions& options, vanto::StereoBuffer& input, 
     return vanto::readAudioFile(options.input, input, rate, error);
 }
 
+bool writeMeterFiles(const vanto::RenderOptions& options, const vanto::MeterListener& meters,
+                     std::string& error) {
+    if (meters.dropped() > 0 || meters.unreadable() > 0) {
+        error = "the meter records are incomplete (" + std::to_string(meters.dropped()) + " dropped, " +
+                std::to_string(meters.unreadable()) + " unreadable)";
+        return false;
+    }
+    return (options.metersCsv.empty() ||
+            vanto::writeTextFile(options.metersCsv, vanto::meterCsv(meters.records()), error)) &&
+           (options.metersPlot.empty() || vanto::writeMeterPlot(options.metersPlot, meters.records(), error));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -76,14 +91,31 @@ int main(int argc, char** argv) {
         return fail(error);
     }
 
+    // Meters are collected after every block, as a controller's cadence would, so the ring never fills.
+    vanto::MeterListener meters;
+    if (options.wantsMeters() && !meters.attach(plugin->audioComponent())) {
+        return fail("the plug-in's processor takes no connection for its meters");
+    }
     vanto::StereoBuffer output;
     const auto started = std::chrono::steady_clock::now();
     {
         vanto::ProgressBar progress(input.frames() + plugin->latency());
-        if (!plugin->render(
-                input, values, output, [&](uint64_t done) { progress.update(done); }, error)) {
+        const bool rendered = plugin->render(
+            input, values, output,
+            [&](uint64_t done) {
+                progress.update(done);
+                if (options.wantsMeters()) {
+                    meters.drain();
+                }
+            },
+            error);
+        meters.detach();
+        if (!rendered) {
             return fail(error);
         }
+    }
+    if (!writeMeterFiles(options, meters, error)) {
+        return fail(error);
     }
     const double renderSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -42,6 +42,8 @@ class PluginRender {
 
     // The started processor, for callers that drive their own blocks.
     Steinberg::Vst::IAudioProcessor& audioProcessor() const { return *processor; }
+    // The component, for callers that connect to it as its controller would.
+    Steinberg::Vst::IComponent& audioComponent() const { return *component; }
 
   private:
     PluginRender(std::shared_ptr<host::Module> module);

@@ -31,7 +31,8 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         const std::string arg = argv[index];
         std::string value;
         const bool takesValue = arg == "--preset" || arg == "--set" || arg == "--state-in" ||
-                                arg == "--state-out" || arg == "--block" || arg == "--bundle";
+                                arg == "--state-out" || arg == "--block" || arg == "--bundle" ||
+                                arg == "--meters" || arg == "--plot";
         if (takesValue && !takeValue(argc, argv, index, value)) {
             error = arg + " needs a value";
             return false;
@@ -50,6 +51,10 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             options.stateOut = value;
         } else if (arg == "--bundle") {
             options.bundle = value;
+        } else if (arg == "--meters") {
+            options.metersCsv = value;
+        } else if (arg == "--plot") {
+            options.metersPlot = value;
         } else if (arg == "--block") {
             if (!readBlockFrames(value, options.blockFrames)) {
                 error = "--block needs a positive whole number of frames, got \"" + value + "\"";
@@ -91,6 +96,8 @@ void printRenderUsage(std::FILE* to) {
             "  --bundle PATH        the plug-in bundle (default ~/.vst3/Dovrel.vst3 when installed,\n"
             "                       else the bundle of the build the tool came from)\n"
             "  --demo               render the built-in 10 s demo at 48000 Hz\n"
+            "  --meters FILE.csv    write the effect's meter records (about 100 a second) as CSV\n"
+            "  --plot FILE.png      draw input, output and gain reduction over time, hits marked\n"
             "presets:");
     for (const vanto_factory_preset& preset : VANTO_FACTORY_PRESETS) {
         std::fprintf(to, " %s", preset.id);

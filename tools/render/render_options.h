@@ -18,6 +18,10 @@ struct RenderOptions {
     std::string stateOut;              // where to save the component state after rendering
     int blockFrames = 512;             // host block size
     std::string bundle;                // empty: the default bundle
+    std::string metersCsv;             // where to write the meter records as CSV; empty: nowhere
+    std::string metersPlot;            // where to draw the meter records as PNG; empty: nowhere
+
+    bool wantsMeters() const { return !metersCsv.empty() || !metersPlot.empty(); }
 };
 
 // False with a message when the command line is malformed or incomplete.
