@@ -153,6 +153,75 @@ struct BadRun {
     std::string arguments; // before the output file
 };
 
+std::vector<std::vector<std::string>> csvRows(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(file, line);) {
+        std::vector<std::string> cells(1);
+        for (char c : line) {
+            if (c == ',') {
+                cells.emplace_back();
+            } else {
+                cells.back() += c;
+            }
+        }
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+// The demo's meters: about 100 records a second back to back, the kicks every quarter second, and a
+// PNG picture of them.
+TEST(RenderTool, WritesTheMeterRecordsWithTheirTimesAndPlotsThem) {
+    const TempFolder folder;
+    const RunResult result =
+        runTool(folder, "--demo --meters " + quoted(folder.at("meters.csv")) + " --plot " +
+                            quoted(folder.at("meters.png")) + " " + quoted(folder.at("out.wav")));
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    const auto rows = csvRows(folder.at("meters.csv"));
+    ASSERT_GE(rows.size(), 2u);
+    const std::vector<std::string>& header = rows.front();
+    ASSERT_EQ(header.size(), 32u);
+    EXPECT_EQ(header[0], "time_s");
+    EXPECT_EQ(header[3], "kick_hit_s");
+    EXPECT_EQ(header[10], "low_band_gain_db");
+    // Ten seconds; the records of the last few milliseconds may still be open at the end.
+    EXPECT_GE(rows.size() - 1, 995u);
+    EXPECT_LE(rows.size() - 1, 1001u);
+    double expectedTime = 0;
+    std::vector<double> kicks;
+    double deepest = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        ASSERT_EQ(rows[i].size(), header.size()) << i;
+        EXPECT_NEAR(std::stod(rows[i][0]), expectedTime, 1e-6) << i;
+        expectedTime += std::stod(rows[i][1]) / 48000;
+        if (!rows[i][3].empty()) {
+            kicks.push_back(std::stod(rows[i][3]));
+        }
+        deepest = std::min(deepest, std::stod(rows[i][10]));
+    }
+    EXPECT_LT(deepest, -0.5) << "the low band ducks";
+    // The demo kicks every quarter second; the kick lane hears most of them, each close to its beat.
+    EXPECT_GE(kicks.size(), 25u);
+    for (double kick : kicks) {
+        const double fromBeat = kick - 0.25 * std::round(kick / 0.25);
+        EXPECT_GE(fromBeat, 0.0) << kick;
+        EXPECT_LT(fromBeat, 0.03) << kick;
+    }
+
+    std::ifstream png(folder.at("meters.png"), std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(png), {});
+    ASSERT_GE(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    // The IHDR chunk: width and height, big-endian.
+    const auto word = [&](std::size_t at) {
+        return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
+               (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    EXPECT_EQ(word(16), 1400u);
+    EXPECT_EQ(word(20), 720u);
+}
+
 TEST(RenderTool, RefusesBadInputWithOneLineAndNoOutput) {
     TempFolder folder;
     writeInput(folder.at("in.wav"), clickAt(1000, 10), 48000);
@@ -174,6 +243,9 @@ TEST(RenderTool, RefusesBadInputWithOneLineAndNoOutput) {
         {"a state document the effect refuses",
          "--state-in " + quoted(folder.at("broken-state.json")) + " " + in},
         {"a missing state document", "--state-in " + quoted(folder.at("none.json")) + " " + in},
+        {"a meters file that cannot be written",
+         "--meters " + quoted(folder.at("no/such/meters.csv")) + " " + in},
+        {"a plot that cannot be written", "--plot " + quoted(folder.at("no/such/plot.png")) + " " + in},
     };
     for (const BadRun& run : runs) {
         const std::string output = folder.at("out.wav");

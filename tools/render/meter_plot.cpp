@@ -71,7 +71,7 @@ class Plot {
         cairo_select_font_face(g, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
         cairo_set_font_size(g, 12);
         const Panel levels{30, 340, 0, kLevelFloorDb};
-        const Panel reduction{380, kHeight - 40, 0, -kReductionRangeDb};
+        const Panel reduction{400, kHeight - 40, 0, -kReductionRangeDb};
         drawAxes(levels, 12, "Level (dBFS): input grey, output blue");
         drawAxes(reduction, 3, "Gain (dB): low band blue, glue reduction orange");
         drawHits(levels, reduction);
