@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 readonly SHORT_RUNS=4000
 # Harnesses that read JSON documents get the dictionary of the documents' keys and names.
-readonly JSON_HARNESSES=" component_state controller_state bridge_message bridge_dispatch cc_map pad_overrides bank_tree_json sound_pack "
+readonly JSON_HARNESSES=" component_state controller_state bridge_message bridge_dispatch cc_map pad_overrides bank_tree_json sound_pack signal_meters "
 
 seconds=""
 if [ "${1:-}" = "--long" ]; then
