@@ -50,6 +50,7 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     // The controller's cadence drains the feeds on the main thread, where bank answers go out.
     if (isMessage(id, kMessageFeedDrain)) {
         answerReadBankRequest();
+        sendMidiActivity();
         return kResultOk;
     }
     if (isMessage(id, kMessageLoadRuntimeBank)) {
@@ -81,8 +82,7 @@ void VantoProcessor::adoptCcMapMessage(IMessage& message) {
     uint32 size = 0;
     CcMap received;
     if (readPayload(message, bytes, size) && parseCcMapJson(bytes, size, received)) {
-        ccMap = received;
-        hasCcMap = true;
+        adoptCcMap(received, true);
     }
 }
 
