@@ -46,6 +46,20 @@ bool readInput(const vanto::RenderOptions& options, vanto::StereoBuffer& input, 
     return vanto::readAudioFile(options.input, input, rate, error);
 }
 
+bool readControllers(const std::string& path, std::vector<vanto::TimedController>& controllers,
+                     std::string& error) {
+    std::string bytes;
+    if (!vanto::readTextFile(path, bytes, error)) {
+        return false;
+    }
+    if (!vanto::parseMidiFileControllers(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                         controllers, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -63,8 +77,10 @@ int main(int argc, char** argv) {
     vanto::StereoBuffer input;
     double rate = 0;
     std::string stateIn;
+    std::vector<vanto::TimedController> controllers;
     if (!collectValues(options, values, error) || !readInput(options, input, rate, error) ||
-        (!options.stateIn.empty() && !vanto::readTextFile(options.stateIn, stateIn, error))) {
+        (!options.stateIn.empty() && !vanto::readTextFile(options.stateIn, stateIn, error)) ||
+        (!options.midiFile.empty() && !readControllers(options.midiFile, controllers, error))) {
         return fail(error);
     }
 
@@ -81,7 +97,7 @@ int main(int argc, char** argv) {
     {
         vanto::ProgressBar progress(input.frames() + plugin->latency());
         if (!plugin->render(
-                input, values, output, [&](uint64_t done) { progress.update(done); }, error)) {
+                input, values, controllers, output, [&](uint64_t done) { progress.update(done); }, error)) {
             return fail(error);
         }
     }
