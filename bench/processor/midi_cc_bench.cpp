@@ -48,9 +48,14 @@ std::unique_ptr<vanto::PluginRender> startPlugin(benchmark::State& state) {
     return plugin;
 }
 
+// The parameters the bound controllers drive, in controller order.
+constexpr ParamID kBoundParameters[kBoundControllers] = {26, 32, 27, 31};
+
 // Controller messages at `perSecond` spread evenly over the blocks, cycling through the bound
-// controllers with values that sweep.
-void BM_ProcessorWithControllers(benchmark::State& state) {
+// controllers with values that sweep. With `asAutomation` the same changes come as the host's own
+// automation of the bound parameters instead, which tells the map's share of the cost from the
+// kernel's (every applied value makes the kernel recompute its settings at that frame).
+void runBlocks(benchmark::State& state, bool asAutomation) {
     const auto perSecond = static_cast<double>(state.range(0));
     auto plugin = startPlugin(state);
     if (!plugin) {
@@ -72,9 +77,10 @@ void BM_ProcessorWithControllers(benchmark::State& state) {
         block.clearQueues();
         const double blockStart = static_cast<double>(index) * kBlock;
         while (framesBetween > 0 && nextMessage < blockStart + kBlock) {
-            const int controller = 1 + static_cast<int>(messages % kBoundControllers);
-            block.inputParameterChanges().add(vanto::midiCcParamId(0, controller),
-                                              static_cast<int32>(nextMessage - blockStart),
+            const auto binding = static_cast<std::size_t>(messages % kBoundControllers);
+            const ParamID id = asAutomation ? kBoundParameters[binding]
+                                            : vanto::midiCcParamId(0, static_cast<int>(binding) + 1);
+            block.inputParameterChanges().add(id, static_cast<int32>(nextMessage - blockStart),
                                               static_cast<double>(messages * 37 % 128) / 127.0);
             nextMessage += framesBetween;
             ++messages;
@@ -89,6 +95,14 @@ void BM_ProcessorWithControllers(benchmark::State& state) {
     const double audioSeconds = static_cast<double>(state.iterations()) * kBlock / kRate;
     state.counters["realtime"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
     state.counters["messages/s"] = static_cast<double>(messages) / std::max(audioSeconds, 1e-9);
+}
+
+void BM_ProcessorWithControllers(benchmark::State& state) {
+    runBlocks(state, false);
+}
+
+void BM_ProcessorWithAutomation(benchmark::State& state) {
+    runBlocks(state, true);
 }
 
 // The kernel frame of the last queued value of `parameter` in the trace: chunk offset plus frame.
@@ -172,6 +186,7 @@ void BM_ControllerToParameterDelay(benchmark::State& state) {
 // The delay runs first, before this process has loaded the bundle, so the child starts clean.
 BENCHMARK(BM_ControllerToParameterDelay)->Iterations(1);
 BENCHMARK(BM_ProcessorWithControllers)->Arg(0)->Arg(1000);
+BENCHMARK(BM_ProcessorWithAutomation)->Arg(1000);
 
 } // namespace
 
