@@ -197,7 +197,7 @@ uint64_t renderScenario(const Scenario& scenario, int blocks) {
     });
     audio.join();
     check(findings.watched || !test::kWatchesLocksAndSystemCalls, "the processing thread is watched");
-    check(blocks < 64 || findings.reportedChanges > 0, "controllers move the parameters the CC map binds");
+    check(blocks < 32 || findings.reportedChanges > 0, "controllers move the parameters the CC map binds");
     check(findings.allocations == 0,
           "process allocates nothing (" + std::to_string(findings.allocations) + ")");
     check(findings.violations.locks == 0,
