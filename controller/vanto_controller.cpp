@@ -3,6 +3,7 @@
 #include "controller/vanto_controller.h"
 
 #include "controller/host_identity.h"
+#include "controller/midi_cc_parameters.h"
 #include "controller/vanto_parameter.h"
 #include "sdk/host_call_failure.h"
 
@@ -43,6 +44,7 @@ tresult PLUGIN_API VantoController::initialize(FUnknown* context) try {
     captureHostIdentity(context);
     registerParameters();
     registerFactoryProgramList();
+    registerMidiCcParameters(parameters);
     refreshPresetState();
     emitLifecycle(kLifecycleCreated);
     startCadenceClock();

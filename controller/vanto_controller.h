@@ -216,6 +216,9 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     // notify's handlers, one per processor message.
     void adoptRuntimeDiagnostics(const void* bytes, Steinberg::uint32 size);
     void adoptProcessorLifecycle(const void* bytes, Steinberg::uint32 size);
+    // The controllers the processor saw, as "vanto.midiCc" messages while the page subscribes to
+    // "midiIn". A payload that is not whole records of valid controllers is ignored.
+    void relayMidiActivity(const void* bytes, Steinberg::uint32 size);
 
     // --- page bridge (see the bridge files) ---
     void updateSubscription(const BridgeMessage& message);

@@ -1,25 +1,17 @@
-// The CC map: adopting a new map (from a state or the page) and the host's MIDI mapping query,
-// answered from it: the host routes a controller to the parameter of the first binding that takes it.
+// The CC map: adopting a new map (from a state or the page), and the host's MIDI mapping query. The
+// host routes every controller of the MIDI input to its own hidden MIDI CC parameter, whatever the map
+// holds: the processor resolves it through the map (ranges, curves, relative modes, takeover), and the
+// page sees every controller that arrives, which is what learning a binding needs.
 #include "controller/vanto_controller.h"
 
 #include "ccmap/cc_map_json_writer.h"
+#include "ccmap/midi_cc_parameter_ids.h"
 
 namespace vanto {
 
 using Steinberg::kResultFalse;
 using Steinberg::kResultOk;
 using Steinberg::tresult;
-
-namespace {
-
-// Binding channels count 1 … 16 with 0 meaning any; the host counts channels from 0.
-bool bindingTakes(const CcBinding& binding, Steinberg::int16 hostChannel, Steinberg::Vst::CtrlNumber cc) {
-    return binding.enabled && binding.cc == cc &&
-           (binding.channel == 0 || binding.channel == hostChannel + 1) &&
-           binding.parameter < VANTO_PARAM_COUNT;
-}
-
-} // namespace
 
 void VantoController::adoptCcMap(const CcMap& map, bool notifyPage) {
     ccMap = map;
@@ -54,17 +46,13 @@ void VantoController::dropCcMap() {
 tresult PLUGIN_API VantoController::getMidiControllerAssignment(
     Steinberg::int32 busIndex, Steinberg::int16 channel, Steinberg::Vst::CtrlNumber midiControllerNumber,
     Steinberg::Vst::ParamID& id) {
-    if (busIndex != 0 || midiControllerNumber < 0 || midiControllerNumber > 127 || ccMap.size() == 0) {
+    if (busIndex != 0 || channel < 0 || channel >= static_cast<Steinberg::int16>(kMidiCcChannels) ||
+        midiControllerNumber < 0 ||
+        midiControllerNumber >= static_cast<Steinberg::int16>(kMidiCcControllers)) {
         return kResultFalse;
     }
-    for (uint32_t i = 0; i < ccMap.size(); ++i) {
-        const CcBinding& binding = ccMap.bindings[i];
-        if (bindingTakes(binding, channel, midiControllerNumber)) {
-            id = binding.parameter;
-            return kResultOk;
-        }
-    }
-    return kResultFalse;
+    id = midiCcParamId(channel, midiControllerNumber);
+    return kResultOk;
 }
 
 } // namespace vanto

@@ -30,7 +30,8 @@ enum class ProcessorMessage {
     transport,
     signal,
     hostFacts,
-    runtimeDiagnostics
+    runtimeDiagnostics,
+    midiIn
 };
 
 bool identifyProcessorMessage(const char* id, ProcessorMessage& kind) {
@@ -44,6 +45,7 @@ bool identifyProcessorMessage(const char* id, ProcessorMessage& kind) {
         {kMessageSignal, ProcessorMessage::signal},
         {kMessageHostFacts, ProcessorMessage::hostFacts},
         {kMessageRuntimeDiagnostics, ProcessorMessage::runtimeDiagnostics},
+        {kMessageMidiIn, ProcessorMessage::midiIn},
     };
     for (const auto& entry : known) {
         if (std::strcmp(id, entry.id) == 0) {
@@ -99,6 +101,9 @@ tresult PLUGIN_API VantoController::notify(IMessage* message) try {
     }
     case ProcessorMessage::runtimeDiagnostics:
         adoptRuntimeDiagnostics(bytes, size);
+        break;
+    case ProcessorMessage::midiIn:
+        relayMidiActivity(bytes, size);
         break;
     }
     return kResultOk;

@@ -20,6 +20,9 @@ inline constexpr const char* kMessageRuntimeBankResult = "vanto.runtimeBankResul
 inline constexpr const char* kMessageLifecycle = "vanto.diag.lifecycle";
 inline constexpr const char* kMessageTransport = "vanto.diag.transport";
 inline constexpr const char* kMessageSignal = "vanto.diag.signal";
+// The controllers that moved since the last feed drain: three bytes per controller (number, channel
+// 1 ... 16, value).
+inline constexpr const char* kMessageMidiIn = "vanto.diag.midiIn";
 
 // Controller to processor.
 inline constexpr const char* kMessageCcMap = "vanto.ccMap";

@@ -1,5 +1,6 @@
 #include "processor/vanto_processor.h"
 
+#include "ccmap/midi_cc_parameter_ids.h"
 #include "class_ids.h"
 #include "diagnostics/runtime_health_json.h"
 #include "processor/processor_message_ids.h"
@@ -79,6 +80,7 @@ tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) try {
     }
     addAudioInput(STR16("Stereo In"), SpeakerArr::kStereo);
     addAudioOutput(STR16("Stereo Out"), SpeakerArr::kStereo);
+    addEventInput(STR16("MIDI In"), kMidiCcChannels);
     for (int output = 0; output < engine.eventOutputCount(); ++output) {
         addEventOutput(STR16("Event Out"), 1);
     }

@@ -1,5 +1,5 @@
 // The effect's VST 3 audio processor component: a thin host-facing shell around one KernelEngine. It
-// declares one stereo input and one stereo output, validates the host's set-up, hands parameter
+// declares one stereo input, one stereo output and a MIDI input, validates the host's set-up, hands parameter
 // changes and notes to the engine with their sample offsets, renders each block through it, marks
 // silent channels, reports the engine's latency, saves and restores the component state, loads
 // runtime sample banks on request, and tells its edit controller about host facts and runtime health.
@@ -16,6 +16,7 @@
 #include "ccmap/cc_map.h"
 #include "diagnostics/host_facts.h"
 #include "engine/kernel_engine.h"
+#include "processor/midi_cc_input.h"
 #include "processor/runtime_bank_request_queue.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
@@ -81,6 +82,10 @@ class VantoProcessor : public AudioEffect {
 
     // Messages from the controller.
     void adoptCcMapMessage(Steinberg::Vst::IMessage& message);
+    // The processor's map becomes `map` (none when `present` is false) and the audio thread's with it.
+    void adoptCcMap(const CcMap& map, bool present);
+    // The controllers that moved since the last drain, sent to the controller for the page.
+    void sendMidiActivity();
     void queueRuntimeBankRequest(Steinberg::Vst::IMessage& message);
     // Answers the oldest bank request whose pack has been read, if any.
     void answerReadBankRequest();
@@ -96,6 +101,7 @@ class VantoProcessor : public AudioEffect {
     HostFacts hostFacts;
     CcMap ccMap;
     bool hasCcMap = false;
+    MidiCcInput midiCc;
     // Last, so that a pack still being read is waited for before anything else goes.
     RuntimeBankRequestQueue bankRequests;
 };

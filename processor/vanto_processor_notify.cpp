@@ -51,6 +51,7 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     if (isMessage(id, kMessageFeedDrain)) {
         answerReadBankRequest();
         drainSignalFeedsToController();
+        sendMidiActivity();
         return kResultOk;
     }
     if (isMessage(id, kMessageSignalFeeds)) {
@@ -86,8 +87,7 @@ void VantoProcessor::adoptCcMapMessage(IMessage& message) {
     uint32 size = 0;
     CcMap received;
     if (readPayload(message, bytes, size) && parseCcMapJson(bytes, size, received)) {
-        ccMap = received;
-        hasCcMap = true;
+        adoptCcMap(received, true);
     }
 }
 

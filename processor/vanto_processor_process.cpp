@@ -128,6 +128,7 @@ tresult PLUGIN_API VantoProcessor::process(ProcessData& data) try {
     }
     queueParameterChanges(data.inputParameterChanges);
     queueNoteEvents(data.inputEvents);
+    midiCc.route(data.inputParameterChanges, data.outputParameterChanges, engine, data.numSamples <= 0);
     if (data.numSamples <= 0) {
         // A flush moves the changes into the engine's values at once; queued again, they also reach
         // the kernel at their offsets within the next block with audio.

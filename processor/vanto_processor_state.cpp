@@ -50,8 +50,7 @@ tresult PLUGIN_API VantoProcessor::setState(IBStream* state) try {
         engine.setVariation(chunk.variation);
     }
     // A state saved without a CC map had none, so no map of an earlier state stays.
-    ccMap = chunk.hasCcMap ? chunk.ccMap : CcMap{};
-    hasCcMap = chunk.hasCcMap;
+    adoptCcMap(chunk.hasCcMap ? chunk.ccMap : CcMap{}, chunk.hasCcMap);
     // A state without a sampler block has no overrides, so whatever an earlier state or the editor set
     // is cleared.
     engine.publishSamplerPadOverrides(chunk.hasPadOverrides ? chunk.padOverrides : SamplerPadOverrides());

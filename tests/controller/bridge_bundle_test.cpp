@@ -275,11 +275,10 @@ TEST_F(PageBridge, SetStateEditsEveryParameterItCarriesAndAdoptsItsMap) {
     ASSERT_FALSE(bankStates.empty());
     EXPECT_EQ(bankStates.back().str("reason"), "restore");
 
-    Steinberg::FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
-    ASSERT_TRUE(mapping);
-    ParamID mapped = 0;
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 74, mapped), kResultOk);
-    EXPECT_EQ(mapped, kGlueRatio);
+    std::vector<char> controllerState;
+    ASSERT_EQ(instance->saveControllerState(controllerState), kResultOk);
+    EXPECT_EQ(std::string(controllerState.begin(), controllerState.end()),
+              R"({"ccMap":{"version":1,"bindings":[{"cc":74,"path":"glue.ratio"}]}})");
 }
 
 TEST_F(PageBridge, SetStateWithoutAStateObjectIsIgnored) {
@@ -303,12 +302,12 @@ TEST_F(PageBridge, SetCcMapAdoptsAndAnnouncesTheMap) {
                         "restart " + std::to_string(Steinberg::Vst::kMidiCCAssignmentChanged)),
               handler.calls.end());
 
-    Steinberg::FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
-    ASSERT_TRUE(mapping);
-    ParamID mapped = 0;
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 2, 7, mapped), kResultOk);
-    EXPECT_EQ(mapped, 32u);
-    EXPECT_NE(mapping->getMidiControllerAssignment(0, 0, 7, mapped), kResultOk);
+    // The processor got it too: its state carries it.
+    std::vector<char> componentState;
+    ASSERT_EQ(instance->saveState(componentState), kResultOk);
+    EXPECT_NE(std::string(componentState.begin(), componentState.end())
+                  .find(R"("ccMap":{"version":1,"bindings":[{"cc":7,"path":"master.level","channel":3}]})"),
+              std::string::npos);
 }
 
 TEST_F(PageBridge, MalformedMessagesAreLoggedAndChangeNothing) {

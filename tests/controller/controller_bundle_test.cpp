@@ -1,12 +1,14 @@
 // The controller as a host meets it through the built bundle: its class record, parameters, unit and
 // program list, program changes and its state streams.
 #include "bundle_fixture.h"
+#include "ccmap/midi_cc_parameter_ids.h"
 #include "kernel/param_table.h"
 
 #include "module.h"
 #include "plugin_instance.h"
 
 #include "pluginterfaces/base/ustring.h"
+#include "pluginterfaces/vst/ivstmidicontrollers.h"
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <gtest/gtest.h>
@@ -67,8 +69,9 @@ TEST_F(BundleController, FactoryListsTheProcessorThenTheController) {
     EXPECT_EQ(classes[1].classFlags, 0u);
 }
 
-TEST_F(BundleController, RegistersEveryTableRowThenTheProgramChange) {
-    ASSERT_EQ(controller->getParameterCount(), static_cast<Steinberg::int32>(VANTO_PARAM_COUNT + 1));
+TEST_F(BundleController, RegistersEveryTableRowThenTheProgramChangeThenTheHiddenMidiControllers) {
+    ASSERT_EQ(controller->getParameterCount(),
+              static_cast<Steinberg::int32>(VANTO_PARAM_COUNT + 1 + vanto::kMidiCcParamCount));
     for (uint32_t index = 0; index < VANTO_PARAM_COUNT; ++index) {
         const vanto_param_desc& row = VANTO_PARAMS[index];
         ParameterInfo info{};
@@ -90,6 +93,19 @@ TEST_F(BundleController, RegistersEveryTableRowThenTheProgramChange) {
     EXPECT_EQ(ascii(program.title), "Factory Presets");
     EXPECT_EQ(program.stepCount, 7);
     EXPECT_EQ(program.flags, ParameterInfo::kIsProgramChange | ParameterInfo::kIsList);
+    // Channel by channel, controller by controller: hidden and never offered for automation.
+    for (uint32_t index = 0; index < vanto::kMidiCcParamCount; ++index) {
+        ParameterInfo info{};
+        ASSERT_EQ(
+            controller->getParameterInfo(static_cast<Steinberg::int32>(VANTO_PARAM_COUNT + 1 + index), info),
+            kResultOk);
+        const int channel = static_cast<int>(index / 128);
+        const int cc = static_cast<int>(index % 128);
+        ASSERT_EQ(info.id, vanto::midiCcParamId(channel, cc));
+        ASSERT_EQ(info.flags, ParameterInfo::kIsHidden) << index;
+        ASSERT_EQ(ascii(info.title), "MIDI CC " + std::to_string(channel + 1) + "|" + std::to_string(cc));
+        ASSERT_FALSE(info.id < VANTO_PARAM_COUNT || info.id == kProgramChange);
+    }
 }
 
 TEST_F(BundleController, ValueTextsAndConversionsAreTheTables) {
@@ -138,9 +154,32 @@ TEST_F(BundleController, OffersTheRootUnitWithTheFactoryProgramList) {
 TEST_F(BundleController, AnswersMidiMappingQueriesThroughItsInterface) {
     FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
     ASSERT_TRUE(mapping);
-    Steinberg::Vst::ParamID id = 99;
-    // No CC map yet: nothing is mapped.
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 7, id), Steinberg::kResultFalse);
+    // Every controller of the MIDI input reaches the processor, map or not: the page learns from them.
+    const struct {
+        Steinberg::int32 bus;
+        Steinberg::int16 channel;
+        Steinberg::Vst::CtrlNumber cc;
+        bool mapped;
+    } cases[] = {
+        {0, 0, 7, true},
+        {0, 15, 127, true},
+        {0, 3, 0, true},
+        {1, 0, 7, false},
+        {-1, 0, 7, false},
+        {0, 16, 7, false},
+        {0, -1, 7, false},
+        {0, 0, 128, false},
+        {0, 0, -1, false},
+        // The CC map binds controller numbers only, so aftertouch and pitch bend stay with the host.
+        {0, 0, Steinberg::Vst::kAfterTouch, false},
+        {0, 0, Steinberg::Vst::kPitchBend, false},
+    };
+    for (const auto& c : cases) {
+        Steinberg::Vst::ParamID id = 99;
+        const auto result = mapping->getMidiControllerAssignment(c.bus, c.channel, c.cc, id);
+        EXPECT_EQ(result == kResultOk, c.mapped) << c.bus << "/" << c.channel << "/" << c.cc;
+        EXPECT_EQ(id, c.mapped ? vanto::midiCcParamId(c.channel, c.cc) : 99u) << c.channel << "/" << c.cc;
+    }
 }
 
 TEST_F(BundleController, ProgramChangeAtOneHalfLoadsVocalSit) {
@@ -249,10 +288,10 @@ TEST_F(BundleController, EveryStateRoundTripsWhateverTheInstanceHeldBefore) {
         EXPECT_EQ(asText(savedController), asText(controllerState));
         EXPECT_EQ(asText(savedComponent), asText(component));
     }
-    // With the fresh states back, no CC map answers the host's mapping query.
-    FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(controller);
-    Steinberg::Vst::ParamID id = 99;
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 74, id), Steinberg::kResultFalse);
+    // With the fresh states back, the controller holds no CC map.
+    std::vector<char> controllerState;
+    ASSERT_EQ(instance->saveControllerState(controllerState), kResultOk);
+    EXPECT_EQ(asText(controllerState).find("ccMap"), std::string::npos);
 }
 
 } // namespace

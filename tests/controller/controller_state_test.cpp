@@ -3,6 +3,7 @@
 #include "controller_fixture.h"
 
 #include "ccmap/cc_map_json_writer.h"
+#include "ccmap/midi_cc_parameter_ids.h"
 #include "processor/processor_message_ids.h"
 
 #include "public.sdk/source/common/memorystream.h"
@@ -214,48 +215,33 @@ TEST(ControllerOwnState, PresetBlocksTheControllerCannotUseKeepOnlyWhatIsSound) 
     EXPECT_EQ(controller->setState(streamOf(R"({"preset":{"id":"x")")), kResultFalse);
 }
 
-TEST(ControllerMidiMapping, ChannelZeroTakesEveryChannelOthersOnlyTheirOwn) {
+TEST(ControllerMidiMapping, EveryControllerHasItsOwnParameterWhateverTheMap) {
     ControllerUnderTest controller;
-    Steinberg::Vst::ParamID id = 0;
-    EXPECT_EQ(controller->getMidiControllerAssignment(0, 0, 20, id), kResultFalse); // no map
+    Steinberg::Vst::ParamID withoutMap = 0;
+    ASSERT_EQ(controller->getMidiControllerAssignment(0, 0, 20, withoutMap), kResultOk);
 
     CcMap map;
-    auto bind = [&map](uint8_t cc, uint8_t channel, uint32_t parameter, bool enabled = true) {
-        CcBinding binding;
-        binding.cc = cc;
-        binding.channel = channel;
-        binding.parameter = parameter;
-        binding.enabled = enabled;
-        map.append(binding);
-    };
-    bind(20, 0, 5);
-    bind(21, 3, 6);
-    bind(22, 0, 40);       // no such parameter
-    bind(22, 0, 7);        // so this one answers
-    bind(23, 0, 8, false); // disabled
-    bind(24, 1, 9);
-    bind(24, 0, 10); // channel 1 is taken by the binding above
+    CcBinding binding;
+    binding.cc = 20;
+    binding.channel = 3;
+    binding.parameter = 5;
+    map.append(binding);
     controller->adoptCcMap(map, false);
-
-    const struct {
-        Steinberg::int32 bus;
-        Steinberg::int16 channel;
-        Steinberg::Vst::CtrlNumber cc;
-        bool mapped;
-        Steinberg::Vst::ParamID id;
-    } cases[] = {
-        {0, 0, 20, true, 5},  {0, 15, 20, true, 5}, {0, 2, 21, true, 6},   {0, 1, 21, false, 0},
-        {0, 3, 21, false, 0}, {0, 0, 22, true, 7},  {0, 0, 23, false, 0},  {0, 0, 24, true, 9},
-        {0, 5, 24, true, 10}, {1, 0, 20, false, 0}, {0, 0, 128, false, 0}, {0, 0, 19, false, 0},
-    };
-    for (const auto& c : cases) {
-        Steinberg::Vst::ParamID found = 12345;
-        const auto result = controller->getMidiControllerAssignment(c.bus, c.channel, c.cc, found);
-        EXPECT_EQ(result == kResultOk, c.mapped) << c.bus << "/" << c.channel << "/" << c.cc;
-        if (c.mapped) {
-            EXPECT_EQ(found, c.id) << c.channel << "/" << c.cc;
+    Steinberg::Vst::ParamID withMap = 0;
+    ASSERT_EQ(controller->getMidiControllerAssignment(0, 0, 20, withMap), kResultOk);
+    EXPECT_EQ(withMap, withoutMap);
+    Steinberg::Vst::ParamID seen[16][128] = {};
+    for (Steinberg::int16 channel = 0; channel < 16; ++channel) {
+        for (Steinberg::Vst::CtrlNumber cc = 0; cc < 128; ++cc) {
+            ASSERT_EQ(controller->getMidiControllerAssignment(0, channel, cc, seen[channel][cc]), kResultOk);
+            EXPECT_EQ(seen[channel][cc], midiCcParamId(channel, cc));
+            EXPECT_TRUE(isMidiCcParamId(seen[channel][cc]));
+            EXPECT_EQ(midiCcAddressOf(seen[channel][cc])->channel, channel + 1);
+            EXPECT_EQ(midiCcAddressOf(seen[channel][cc])->controller, cc);
         }
     }
+    EXPECT_FALSE(isMidiCcParamId(midiCcParamId(15, 127) + 1));
+    EXPECT_FALSE(isMidiCcParamId(midiCcParamId(0, 0) - 1));
 }
 
 TEST(ControllerHostIdentity, ValidatorKindFollowsTheFirstWordInTheHostName) {

@@ -318,14 +318,12 @@ TEST(EndToEndScenario, SessionSavedAndReopenedComesBackAndSoundsTheSame) {
     for (ParamID id = 0; id < VANTO_PARAM_COUNT; ++id) {
         EXPECT_EQ(restoredValues[id], savedValues[id]) << VANTO_PARAMS[id].path;
     }
-    Steinberg::FUnknownPtr<Steinberg::Vst::IMidiMapping> mapping(reopened.controller);
-    ASSERT_TRUE(mapping);
-    ParamID mapped = 0;
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 0, 74, mapped), kResultOk);
-    EXPECT_EQ(mapped, kGlueRatio);
-    EXPECT_EQ(mapping->getMidiControllerAssignment(0, 2, 7, mapped), kResultOk);
-    EXPECT_EQ(mapped, kOutputLevel);
-    EXPECT_NE(mapping->getMidiControllerAssignment(0, 0, 7, mapped), kResultOk);
+    const vanto::StateChunk reopenedState = decodedState(reopened.componentState());
+    ASSERT_TRUE(reopenedState.hasCcMap);
+    ASSERT_EQ(reopenedState.ccMap.size(), 2u);
+    EXPECT_EQ(reopenedState.ccMap.bindings[0].parameter, kGlueRatio);
+    EXPECT_EQ(reopenedState.ccMap.bindings[1].parameter, kOutputLevel);
+    EXPECT_EQ(reopenedState.ccMap.bindings[1].channel, 3);
     EXPECT_EQ(reopened.ask(R"({"type":"vanto.getState"})", "vanto.state"), savedDocument);
     EXPECT_EQ(reopened.ask(R"({"type":"vanto.getBankState"})", "vanto.bankState"), savedBank);
     const JsonValue reopenedHello =

@@ -279,6 +279,62 @@ TEST_F(PreviewProcessTest, PageMessagesReachTheControllerAndItsRepliesComeBackAs
     EXPECT_EQ(preview.interrupt(), 0);
 }
 
+// A controller message posted to the preview goes where a host sends it (the controller's MIDI mapping),
+// the CC map turns it into a parameter value, and the value the processor reports is read back into the
+// controller, which tells the page; the page also hears the controller itself while it listens.
+TEST_F(PreviewProcessTest, InjectedControllersMoveTheirBoundParameterAndReachThePage) {
+    PreviewProcess preview(folder.bundle());
+    ASSERT_GT(preview.port, 0);
+    const int events = connectFrom("127.0.0.1", preview.port);
+    ASSERT_GE(events, 0);
+    sendAll(events, "GET /.vanto-preview/events HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(preview.port) +
+                        "\r\n\r\n");
+    receiveUntil(
+        events, [](const std::string& s) { return s.find(": connected") != std::string::npos; },
+        std::chrono::seconds(20));
+    const auto bridge = [&](const std::string& message) {
+        EXPECT_EQ(preview.request("POST", "/.vanto-preview/bridge", kBridgeHeaders, message).status, 204);
+    };
+    bridge(R"({"type":"vanto.setCcMap","map":[{"cc":21,"path":"glue.ratio","channel":2}]})");
+    bridge(R"({"type":"vanto.diag.subscribe","feeds":["midiIn"],"hz":30})");
+
+    const struct {
+        const char* query;
+        const char* headers;
+        int status;
+    } refused[] = {
+        {"?channel=2&cc=21&value=127", "", 403},
+        {"?channel=0&cc=21&value=127", kBridgeHeaders.c_str(), 400},
+        {"?channel=17&cc=21&value=1", kBridgeHeaders.c_str(), 400},
+        {"?channel=2&cc=128&value=1", kBridgeHeaders.c_str(), 400},
+        {"?channel=2&cc=21&value=-1", kBridgeHeaders.c_str(), 400},
+        {"?channel=2&cc=21&value=1x", kBridgeHeaders.c_str(), 400},
+        {"?channel=2&cc=21", kBridgeHeaders.c_str(), 400},
+    };
+    for (const auto& r : refused) {
+        EXPECT_EQ(preview.request("POST", std::string("/.vanto-preview/midi-cc") + r.query, r.headers).status,
+                  r.status)
+            << r.query;
+    }
+    EXPECT_EQ(
+        preview.request("POST", "/.vanto-preview/midi-cc?channel=2&cc=21&value=127", kBridgeHeaders).status,
+        204);
+    const std::string stream = receiveUntil(
+        events,
+        [](const std::string& s) {
+            return s.find(R"("path":"glue.ratio","value":8)") != std::string::npos &&
+                   s.find(R"({"type":"vanto.midiCc","cc":21,"channel":2,"value":127})") != std::string::npos;
+        },
+        std::chrono::seconds(20));
+    EXPECT_NE(stream.find(R"({"type":"vanto.paramChanged","path":"glue.ratio","value":8,"normalized":1})"),
+              std::string::npos)
+        << stream;
+    EXPECT_NE(stream.find(R"({"type":"vanto.midiCc","cc":21,"channel":2,"value":127})"), std::string::npos)
+        << stream;
+    close(events);
+    EXPECT_EQ(preview.interrupt(), 0);
+}
+
 TEST_F(PreviewProcessTest, StopsCleanlyOnCtrlCWhileAPageIsConnected) {
     PreviewProcess preview(folder.bundle());
     ASSERT_GT(preview.port, 0);

@@ -46,13 +46,19 @@ vanto::HostFacts lastHostFacts(const ProcessorHarness& harness) {
     return facts;
 }
 
-TEST(ProcessorComponent, DeclaresOneStereoInputAndOneStereoOutputAndNamesItsController) {
+TEST(ProcessorComponent, DeclaresStereoInAndOutAMidiInputAndNamesItsController) {
     ProcessorHarness harness;
     IComponent& component = harness.component();
     EXPECT_EQ(component.getBusCount(kAudio, kInput), 1);
     EXPECT_EQ(component.getBusCount(kAudio, kOutput), 1);
-    EXPECT_EQ(component.getBusCount(kEvent, kInput), 0);
+    EXPECT_EQ(component.getBusCount(kEvent, kInput), 1);
     EXPECT_EQ(component.getBusCount(kEvent, kOutput), 0);
+    BusInfo midi{};
+    ASSERT_EQ(component.getBusInfo(kEvent, kInput, 0, midi), kResultOk);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(midi.name)), u"MIDI In");
+    EXPECT_EQ(midi.channelCount, 16);
+    EXPECT_EQ(midi.busType, kMain);
+    EXPECT_EQ(midi.flags, static_cast<uint32>(BusInfo::kDefaultActive));
     for (const auto& [direction, name] :
          {std::pair{kInput, u"Stereo In"}, std::pair{kOutput, u"Stereo Out"}}) {
         BusInfo info{};

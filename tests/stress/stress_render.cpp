@@ -9,6 +9,7 @@
 #include "parameter_changes.h"
 #include "process_block.h"
 
+#include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
 #include <cmath>
@@ -36,14 +37,47 @@ int32 offsetWithin(Random& random, int frames) {
     return random.integer(0, frames > 0 ? frames - 1 : 0);
 }
 
-ParamID someParameter(Random& random) {
+// The controllers the render scenario's CC map binds, with every value mode and takeover rule.
+constexpr int kBoundControllers = 6;
+const char kCcMapState[] = R"({"ccMap":{"version":1,"bindings":[)"
+                           R"({"cc":0,"path":"glue.ratio","min":2,"max":6,"curve":"exp"},)"
+                           R"({"cc":1,"path":"master.level","valueMode":"relative-twos-complement"},)"
+                           R"({"cc":2,"path":"mix.amount","valueMode":"toggle","channel":3},)"
+                           R"({"cc":3,"path":"glue.drive","takeover":"pickup"},)"
+                           R"({"cc":4,"path":"macro.space","takeover":"scaled","curve":"s-curve"},)"
+                           R"({"cc":5,"path":"time.division","valueMode":"relative-signed-bit"},)"
+                           R"({"cc":5,"path":"sync.bpm","min":200,"max":60,"curve":"log"}]}})";
+
+// The parameters the controller's MIDI mapping names for the bound controllers on every channel, as a
+// host asks for them; empty without a mapping.
+std::vector<ParamID> mappedControllers(host::PluginInstance& instance) {
+    std::vector<ParamID> mapped;
+    FUnknownPtr<IMidiMapping> mapping(instance.controller());
+    for (int16 channel = 0; mapping && channel < 16; ++channel) {
+        for (CtrlNumber cc = 0; cc < kBoundControllers; ++cc) {
+            ParamID id = 0;
+            if (mapping->getMidiControllerAssignment(0, channel, cc, id) == kResultOk) {
+                mapped.push_back(id);
+            }
+        }
+    }
+    return mapped;
+}
+
+ParamID someParameter(Random& random, const std::vector<ParamID>& controllers) {
+    // Controllers as the host delivers them: changes of the parameters the mapping named.
+    if (!controllers.empty() && random.chance(0.15)) {
+        return controllers[static_cast<std::size_t>(
+            random.integer(0, static_cast<int>(controllers.size()) - 1))];
+    }
     if (random.chance(0.05)) {
         return random.chance(0.5) ? kProgramChange : static_cast<ParamID>(random.bits());
     }
     return static_cast<ParamID>(random.integer(0, kParameters - 1));
 }
 
-void automate(Random& random, host::ParameterChanges& changes, int frames) {
+void automate(Random& random, host::ParameterChanges& changes, int frames,
+              const std::vector<ParamID>& controllers) {
     changes.clear();
     const int mode = random.integer(0, 9);
     if (mode == 0) {
@@ -55,7 +89,7 @@ void automate(Random& random, host::ParameterChanges& changes, int frames) {
         return;
     }
     for (int lane = mode < 6 ? random.integer(1, 6) : 0; lane > 0; --lane) {
-        const ParamID id = someParameter(random);
+        const ParamID id = someParameter(random, controllers);
         for (int point = random.integer(1, 8); point > 0; --point) {
             changes.add(id, offsetWithin(random, frames), random.hostileNormalized());
         }
@@ -96,6 +130,7 @@ struct AudioThreadFindings {
     bool watched = false;
     long allocations = 0;
     test::RealtimeViolations violations;
+    long reportedChanges = 0; // the parameter values the CC map set, reported to the host
 };
 
 } // namespace
@@ -113,6 +148,11 @@ uint64_t renderScenario(const Scenario& scenario, int blocks) {
     if (!check(instance->start(rate, maxBlock) == kResultOk, "the set-up is accepted" + setup)) {
         return 0;
     }
+    check(instance->restoreState(std::vector<char>(kCcMapState, kCcMapState + sizeof kCcMapState - 1)) ==
+              kResultOk,
+          "the CC map restores");
+    const std::vector<ParamID> controllers = mappedControllers(*instance);
+    check(controllers.size() == 16 * kBoundControllers, "the controller maps every bound controller");
     host::ProcessBlock block({2}, {2}, maxBlock);
     host::ParameterChanges changes(kParameters + 8, kDensePoints + 28);
     uint64_t hash = kHashStart;
@@ -126,7 +166,7 @@ uint64_t renderScenario(const Scenario& scenario, int blocks) {
         for (int index = 0; index < blocks; ++index) {
             const int frames = random.chance(0.05) ? 0 : random.integer(1, maxBlock);
             fillInput(random, block, frames, phase, step);
-            automate(random, changes, frames);
+            automate(random, changes, frames, controllers);
             randomiseTransport(random, block.processContext(), rate);
             ProcessData& data = block.prepare(frames);
             data.inputParameterChanges = &changes;
@@ -149,6 +189,7 @@ uint64_t renderScenario(const Scenario& scenario, int blocks) {
                 hash = hashBytes(hash, block.output(0, channel).data(),
                                  static_cast<std::size_t>(frames) * sizeof(float));
             }
+            findings.reportedChanges += block.outputParameterChanges().getParameterCount();
             if (index % 16 == 15) {
                 checkStatesRoundTrip(*instance, random, check);
             }
@@ -156,6 +197,7 @@ uint64_t renderScenario(const Scenario& scenario, int blocks) {
     });
     audio.join();
     check(findings.watched || !test::kWatchesLocksAndSystemCalls, "the processing thread is watched");
+    check(blocks < 32 || findings.reportedChanges > 0, "controllers move the parameters the CC map binds");
     check(findings.allocations == 0,
           "process allocates nothing (" + std::to_string(findings.allocations) + ")");
     check(findings.violations.locks == 0,

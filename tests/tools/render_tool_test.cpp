@@ -148,6 +148,60 @@ TEST(RenderTool, ASavedStateRendersLikeTheSettingsThatMadeIt) {
     EXPECT_NE(std::string(state.begin(), state.end()).find("\"glue.ratio\":6.5,"), std::string::npos);
 }
 
+// A MIDI file (format 0, 480 ticks per quarter note at 120 BPM) with controller 7 on channel 1 set to
+// 100 at the start and to 0 after half a second.
+std::string levelAutomationFile() {
+    const unsigned char bytes[] = {'M',  'T',  'h',  'd',  0,    0,   0, 6,    0,    0,    0,    1,
+                                   0x01, 0xE0, 'M',  'T',  'r',  'k', 0, 0,    0,    13,   0x00, 0xB0,
+                                   7,    100,  0x83, 0x60, 0xB0, 7,   0, 0x00, 0xFF, 0x2F, 0x00};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+double energy(const std::vector<float>& samples, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        sum += double(samples[i]) * samples[i];
+    }
+    return sum;
+}
+
+// Controller 7 bound to the output level through the state's CC map: the level the file sets at 0.5 s
+// silences the rest, and the saved state holds it.
+TEST(RenderTool, PlaysTheControllersOfAMidiFileAtTheirTimes) {
+    constexpr double kRate = 48000;
+    TempFolder folder;
+    writeInput(folder.at("in.wav"), vanto::makeDemoSignal(kRate, 1.0), kRate);
+    vanto::fixtures::writeFile(folder.at("level.mid"), levelAutomationFile());
+    vanto::fixtures::writeFile(
+        folder.at("map.json"),
+        std::string(R"({"params":{"mix.amount":0,"master.level":1},)"
+                    R"("ccMap":{"version":1,"bindings":[{"cc":7,"path":"master.level"}]}})"));
+    const RunResult run =
+        runTool(folder, "--state-in " + quoted(folder.at("map.json")) + " --midi " +
+                            quoted(folder.at("level.mid")) + " --state-out " + quoted(folder.at("out.json")) +
+                            " " + quoted(folder.at("in.wav")) + " " + quoted(folder.at("out.wav")));
+    ASSERT_EQ(run.exitCode, 0) << run.standardError;
+    StereoBuffer input;
+    StereoBuffer output;
+    double rate = 0;
+    std::string error;
+    ASSERT_TRUE(vanto::readAudioFile(folder.at("in.wav"), input, rate, error)) << error;
+    ASSERT_TRUE(vanto::readAudioFile(folder.at("out.wav"), output, rate, error)) << error;
+    // The dry signal at the level 100 / 127 (once the level has glided there from 1) up to the drop at
+    // 0.5 s, nearly nothing once the level has glided down to 0.
+    const auto gain = [&](double from, double to) {
+        const auto a = static_cast<std::size_t>(from * kRate);
+        const auto b = static_cast<std::size_t>(to * kRate);
+        return std::sqrt(energy(output.left, a, b) / energy(input.left, a, b));
+    };
+    EXPECT_NEAR(gain(0.1, 0.5), 100.0 / 127, 0.002);
+    EXPECT_NEAR(gain(0.49, 0.5), 100.0 / 127, 0.002);
+    EXPECT_LT(gain(0.5, 0.51), 100.0 / 127 - 0.05);
+    EXPECT_LT(gain(0.7, 1.0), 0.01);
+    const auto state = vanto::fixtures::fileBytes(folder.at("out.json"));
+    EXPECT_NE(std::string(state.begin(), state.end()).find("\"master.level\":0,"), std::string::npos);
+}
+
 struct BadRun {
     const char* what;
     std::string arguments; // before the output file
@@ -247,6 +301,8 @@ TEST(RenderTool, RefusesBadInputWithOneLineAndNoOutput) {
         {"a meters file that cannot be written",
          "--meters " + quoted(folder.at("no/such/meters.csv")) + " " + in},
         {"a plot that cannot be written", "--plot " + quoted(folder.at("no/such/plot.png")) + " " + in},
+        {"a missing MIDI file", "--midi " + quoted(folder.at("none.mid")) + " " + in},
+        {"a MIDI file that is none", "--midi " + quoted(folder.at("text.wav")) + " " + in},
     };
     for (const BadRun& run : runs) {
         const std::string output = folder.at("out.wav");

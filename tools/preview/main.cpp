@@ -61,16 +61,20 @@ void publishToPages(void* context, const char* bytes, std::size_t length) {
     static_cast<EventBroadcast*>(context)->publish(std::string_view(bytes, length));
 }
 
-// The host's main thread: page messages to the controller as they come, the processor's taken
-// changes read back, and the controller's cadence ticked 30 times a second.
-void runMainLoop(PreviewPlugin& plugin, PageMessageQueue& messages, WakeSignal& wake,
-                 const std::atomic<bool>& stop) {
+// The host's main thread: page messages to the controller and injected MIDI controllers to the
+// processor as they come, the processor's taken and reported changes read back, and the controller's cadence
+// ticked 30 times a second.
+void runMainLoop(PreviewPlugin& plugin, PageMessageQueue& messages, InjectedControllerQueue& midiIn,
+                 WakeSignal& wake, const std::atomic<bool>& stop) {
     Clock::time_point nextTick = Clock::now() + kCadence;
     while (!stop) {
         const auto untilTick = std::chrono::ceil<std::chrono::milliseconds>(nextTick - Clock::now());
         wake.wait(std::max(untilTick, std::chrono::milliseconds(0)));
         for (const std::string& message : messages.takeAll()) {
             plugin.deliver(message);
+        }
+        for (const InjectedController& message : midiIn.takeAll()) {
+            plugin.injectController(message);
         }
         plugin.readBackTakenEdits();
         const Clock::time_point now = Clock::now();
@@ -99,6 +103,7 @@ int runPreview(const PreviewOptions& options) {
     }
     WakeSignal wake;
     PageMessageQueue messages(wake);
+    InjectedControllerQueue midiIn(wake);
     EventBroadcast broadcast;
     std::unique_ptr<PreviewPlugin> plugin = PreviewPlugin::start(bundle, std::move(signal), wake, error);
     if (!plugin) {
@@ -106,7 +111,7 @@ int runPreview(const PreviewOptions& options) {
     }
     plugin->installSink(&publishToPages, &broadcast);
 
-    PreviewServer server(uiRoot, messages, broadcast);
+    PreviewServer server(uiRoot, messages, broadcast, midiIn);
     const int port = server.bind(options.port);
     if (port < 0) {
         return fail("cannot listen on 127.0.0.1:" + std::to_string(options.port));
@@ -122,7 +127,7 @@ int runPreview(const PreviewOptions& options) {
 
     std::printf("http://127.0.0.1:%d/\n", port);
     std::fflush(stdout);
-    runMainLoop(*plugin, messages, wake, stop);
+    runMainLoop(*plugin, messages, midiIn, wake, stop);
 
     broadcast.close();
     server.stop();

@@ -6,23 +6,6 @@
 
 namespace vanto::preview {
 
-bool PageMessageQueue::post(std::string message) {
-    {
-        std::lock_guard lock(mutex);
-        if (messages.size() >= kCapacity) {
-            return false;
-        }
-        messages.push_back(std::move(message));
-    }
-    wake.notify();
-    return true;
-}
-
-std::vector<std::string> PageMessageQueue::takeAll() {
-    std::lock_guard lock(mutex);
-    return std::exchange(messages, {});
-}
-
 std::optional<std::string> EventStream::next(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex);
     ready.wait_for(lock, timeout, [this] { return isClosed || !frames.empty(); });

@@ -15,24 +15,42 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vanto::preview {
 
-class PageMessageQueue {
+// Messages posted on any thread for the main thread, which the post wakes.
+template <class Message> class WakingQueue {
   public:
-    explicit PageMessageQueue(WakeSignal& wake) : wake(wake) {}
+    explicit WakingQueue(WakeSignal& wake) : wake(wake) {}
 
-    // False when the queue is full (the page is told to slow down).
-    bool post(std::string message);
-    std::vector<std::string> takeAll();
+    // False when the queue is full (the sender is told to slow down).
+    bool post(Message message) {
+        {
+            std::lock_guard lock(mutex);
+            if (messages.size() >= kCapacity) {
+                return false;
+            }
+            messages.push_back(std::move(message));
+        }
+        wake.notify();
+        return true;
+    }
+
+    std::vector<Message> takeAll() {
+        std::lock_guard lock(mutex);
+        return std::exchange(messages, {});
+    }
 
   private:
     static constexpr std::size_t kCapacity = 1024;
     WakeSignal& wake;
     std::mutex mutex;
-    std::vector<std::string> messages;
+    std::vector<Message> messages;
 };
+
+using PageMessageQueue = WakingQueue<std::string>;
 
 class EventStream {
   public:

@@ -13,6 +13,9 @@ inline constexpr std::string_view kBootstrapPath = "/.vanto-preview/bootstrap.js
 inline constexpr std::string_view kShimPath = "/.vanto-preview/shim.js";
 inline constexpr std::string_view kEventsPath = "/.vanto-preview/events";
 inline constexpr std::string_view kBridgePath = "/.vanto-preview/bridge";
+// A MIDI controller message for the plug-in's MIDI input: POST with "channel" (1 ... 16), "cc" and
+// "value" (0 ... 127) as query parameters and the bridge header.
+inline constexpr std::string_view kMidiCcPath = "/.vanto-preview/midi-cc";
 // Page messages must carry this header: a page of another site cannot send it without the server's
 // leave, which it never gives.
 inline constexpr const char* kBridgeHeader = "X-Vanto-Bridge";

@@ -40,6 +40,22 @@ void advance(timespec& at, std::int64_t nanoseconds) {
     at.tv_nsec = total % 1000000000;
 }
 
+// The last value of each parameter the processor reported; how many went into `taken`.
+int pushReportedChanges(IParameterChanges& reported, EditRing& taken) {
+    int pushed = 0;
+    for (int32 index = 0; index < reported.getParameterCount(); ++index) {
+        IParamValueQueue* queue = reported.getParameterData(index);
+        int32 offset = 0;
+        ParamValue value = 0;
+        if (queue != nullptr && queue->getPointCount() > 0 &&
+            queue->getPoint(queue->getPointCount() - 1, offset, value) == kResultOk &&
+            taken.push({queue->getParameterId(), value})) {
+            ++pushed;
+        }
+    }
+    return pushed;
+}
+
 } // namespace
 
 void PreviewAudio::run() {
@@ -84,7 +100,9 @@ void PreviewAudio::run() {
         for (int i = 0; i < count; ++i) {
             taken.push(pending[i]);
         }
-        if (count > 0) {
+        // The values the processor set itself (from MIDI controllers) are read back like automation.
+        const int reported = pushReportedChanges(block.outputParameterChanges(), taken);
+        if (count + reported > 0) {
             wake.notify();
         }
         advance(due, period);

@@ -3,6 +3,7 @@
 #include "kernel/param_table.h"
 
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
 
 namespace vanto::preview {
 
@@ -79,6 +80,16 @@ void PreviewPlugin::deliver(const std::string& message) {
 
 void PreviewPlugin::tickCadence() {
     bridge.tickCadence(instance->controller());
+}
+
+void PreviewPlugin::injectController(const InjectedController& message) {
+    FUnknownPtr<IMidiMapping> mapping(instance->controller());
+    ParamID id = 0;
+    if (mapping &&
+        mapping->getMidiControllerAssignment(0, static_cast<int16>(message.channel - 1),
+                                             static_cast<CtrlNumber>(message.controller), id) == kResultOk) {
+        toProcessor.push({id, message.value / 127.0});
+    }
 }
 
 void PreviewPlugin::readBackTakenEdits() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "bridge_functions.h"
+#include "injected_controllers.h"
 #include "parameter_edit.h"
 #include "preview_audio.h"
 
@@ -62,6 +63,9 @@ class PreviewPlugin {
     // Reads the changes the processor took back into the controller, as a host reflecting automation
     // does; the controller sends the page each value except the page's own last one.
     void readBackTakenEdits();
+    // A controller message for the MIDI input, sent to the parameter the controller's IMidiMapping
+    // names, as a host does; ignored when it names none.
+    void injectController(const InjectedController& message);
 
   private:
     PreviewPlugin() : handler(toProcessor) {}

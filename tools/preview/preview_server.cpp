@@ -33,6 +33,14 @@ void refuse(httplib::Response& response, int status, const char* reason) {
     response.set_content(reason, "text/plain; charset=utf-8");
 }
 
+// Only this server's own pages, and programs that are no web page at all, may send: a page of another
+// site cannot add the bridge header without the server's leave, which it never gives.
+bool fromOwnPage(const httplib::Request& request) {
+    const std::string origin = request.get_header_value("Origin");
+    const std::string self = "http://" + request.get_header_value("Host");
+    return request.get_header_value(kBridgeHeader) == "1" && (origin.empty() || origin == self);
+}
+
 void sendScript(httplib::Response& response, const char* script) {
     response.set_header("Cache-Control", "no-store");
     response.set_content(script, "text/javascript; charset=utf-8");
@@ -41,8 +49,8 @@ void sendScript(httplib::Response& response, const char* script) {
 } // namespace
 
 PreviewServer::PreviewServer(std::filesystem::path uiRoot, PageMessageQueue& toController,
-                             EventBroadcast& fromController)
-    : uiRoot(std::move(uiRoot)), toController(toController), fromController(fromController),
+                             EventBroadcast& fromController, InjectedControllerQueue& midiIn)
+    : uiRoot(std::move(uiRoot)), toController(toController), fromController(fromController), midiIn(midiIn),
       server(std::make_unique<httplib::Server>()) {
     // Every open event stream holds a worker; a browser opens a few more connections for files.
     server->new_task_queue = [] { return new httplib::ThreadPool(16); };
@@ -91,14 +99,29 @@ void PreviewServer::route() {
         sendScript(response, kPreviewShimScript);
     });
 
+    server->Post(std::string(kBridgePath),
+                 [this](const httplib::Request& request, httplib::Response& response) {
+                     if (!fromOwnPage(request)) {
+                         return refuse(response, 403, "forbidden\n");
+                     }
+                     if (!toController.post(request.body)) {
+                         return refuse(response, 503, "busy\n");
+                     }
+                     response.status = 204;
+                 });
+
     server->Post(
-        std::string(kBridgePath), [this](const httplib::Request& request, httplib::Response& response) {
-            const std::string origin = request.get_header_value("Origin");
-            const std::string self = "http://" + request.get_header_value("Host");
-            if (request.get_header_value(kBridgeHeader) != "1" || (!origin.empty() && origin != self)) {
+        std::string(kMidiCcPath), [this](const httplib::Request& request, httplib::Response& response) {
+            if (!fromOwnPage(request)) {
                 return refuse(response, 403, "forbidden\n");
             }
-            if (!toController.post(request.body)) {
+            const std::optional<InjectedController> message =
+                injectedControllerOf(request.get_param_value("channel"), request.get_param_value("cc"),
+                                     request.get_param_value("value"));
+            if (!message) {
+                return refuse(response, 400, "channel must be 1 to 16, cc and value 0 to 127\n");
+            }
+            if (!midiIn.post(*message)) {
                 return refuse(response, 503, "busy\n");
             }
             response.status = 204;

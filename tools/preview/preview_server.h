@@ -4,6 +4,7 @@
 // header, so neither another machine nor a web site in the same browser can reach the plug-in.
 #pragma once
 
+#include "injected_controllers.h"
 #include "page_channel.h"
 
 #include <filesystem>
@@ -20,7 +21,7 @@ class PreviewServer {
   public:
     // `uiRoot` is the real path of the page's folder.
     PreviewServer(std::filesystem::path uiRoot, PageMessageQueue& toController,
-                  EventBroadcast& fromController);
+                  EventBroadcast& fromController, InjectedControllerQueue& midiIn);
     ~PreviewServer();
     PreviewServer(const PreviewServer&) = delete;
     PreviewServer& operator=(const PreviewServer&) = delete;
@@ -37,6 +38,7 @@ class PreviewServer {
     std::filesystem::path uiRoot;
     PageMessageQueue& toController;
     EventBroadcast& fromController;
+    InjectedControllerQueue& midiIn;
     std::unique_ptr<httplib::Server> server;
     int port = -1;
 };

@@ -61,6 +61,20 @@ bool writeMeterFiles(const vanto::RenderOptions& options, const vanto::MeterList
            (options.metersPlot.empty() || vanto::writeMeterPlot(options.metersPlot, meters.records(), error));
 }
 
+bool readControllers(const std::string& path, std::vector<vanto::TimedController>& controllers,
+                     std::string& error) {
+    std::string bytes;
+    if (!vanto::readTextFile(path, bytes, error)) {
+        return false;
+    }
+    if (!vanto::parseMidiFileControllers(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                                         controllers, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,8 +92,10 @@ int main(int argc, char** argv) {
     vanto::StereoBuffer input;
     double rate = 0;
     std::string stateIn;
+    std::vector<vanto::TimedController> controllers;
     if (!collectValues(options, values, error) || !readInput(options, input, rate, error) ||
-        (!options.stateIn.empty() && !vanto::readTextFile(options.stateIn, stateIn, error))) {
+        (!options.stateIn.empty() && !vanto::readTextFile(options.stateIn, stateIn, error)) ||
+        (!options.midiFile.empty() && !readControllers(options.midiFile, controllers, error))) {
         return fail(error);
     }
 
@@ -101,7 +117,7 @@ int main(int argc, char** argv) {
     {
         vanto::ProgressBar progress(input.frames() + plugin->latency());
         const bool rendered = plugin->render(
-            input, values, output,
+            input, values, controllers, output,
             [&](uint64_t done) {
                 progress.update(done);
                 if (options.wantsMeters()) {

@@ -3,14 +3,42 @@
 #include "process_block.h"
 #include "stderr_silence.h"
 
+#include "ccmap/midi_cc_parameter_ids.h"
+
 #include "public.sdk/source/common/memorystream.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vanto {
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
+
+namespace {
+
+// The controller messages from `next` on that fall in the block of `count` frames at `start`, into the
+// changes of their MIDI CC parameters at their offsets; `next` moves past them.
+bool queueControllers(const std::vector<TimedController>& controllers, std::size_t& next, double rate,
+                      std::size_t start, std::size_t count, host::ParameterChanges& changes,
+                      std::string& error) {
+    for (; next < controllers.size(); ++next) {
+        const TimedController& message = controllers[next];
+        const auto frame = static_cast<std::size_t>(std::llround(std::max(message.seconds, 0.0) * rate));
+        if (frame >= start + count) {
+            break;
+        }
+        const auto offset = static_cast<int32>(frame - std::min(frame, start));
+        if (!changes.add(midiCcParamId(message.channel, message.controller), offset, message.value / 127.0)) {
+            error = "too many controller messages in the block at frame " + std::to_string(start) +
+                    " for the host's parameter queues; render with a smaller --block";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 PluginRender::PluginRender(std::shared_ptr<host::Module> module)
     : module(std::move(module)), hostContext(std::make_unique<HostApplication>()) {}
@@ -83,6 +111,7 @@ bool PluginRender::start(double sampleRate, int frames, std::string& error) {
     }
     processing = processor->setProcessing(true) == kResultOk;
     blockFrames = frames;
+    this->sampleRate = sampleRate;
     return true;
 }
 
@@ -90,13 +119,15 @@ uint32_t PluginRender::latency() const {
     return processor->getLatencySamples();
 }
 
-bool PluginRender::render(const StereoBuffer& input, const NormalizedValues& values, StereoBuffer& output,
+bool PluginRender::render(const StereoBuffer& input, const NormalizedValues& values,
+                          const std::vector<TimedController>& controllers, StereoBuffer& output,
                           const std::function<void(uint64_t)>& progress, std::string& error) {
     const std::size_t delay = latency();
     const std::size_t frames = input.frames();
     const std::size_t total = frames + delay;
     host::ProcessBlock block({2}, {2}, blockFrames);
     output = StereoBuffer(frames);
+    std::size_t nextController = 0;
     for (std::size_t start = 0; start < total; start += static_cast<std::size_t>(blockFrames)) {
         const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(blockFrames), total - start);
         // Past the end of the input the tail is flushed with silence.
@@ -115,6 +146,10 @@ bool PluginRender::render(const StereoBuffer& input, const NormalizedValues& val
                     block.inputParameterChanges().add(static_cast<ParamID>(id), 0, *values[id]);
                 }
             }
+        }
+        if (!queueControllers(controllers, nextController, sampleRate, start, count,
+                              block.inputParameterChanges(), error)) {
+            return false;
         }
         if (processor->process(block.prepare(static_cast<int32>(count), kOffline)) != kResultOk) {
             error = "the effect failed to render the block at frame " + std::to_string(start);

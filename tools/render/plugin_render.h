@@ -3,6 +3,7 @@
 // activated and fed host blocks. Only the processor is made; rendering needs no edit controller.
 #pragma once
 
+#include "midi_file.h"
 #include "parameter_values.h"
 #include "stereo_buffer.h"
 
@@ -34,9 +35,12 @@ class PluginRender {
     // The latency the processor reports once started, in frames.
     uint32_t latency() const;
     // Renders `input` into an output of the same length that lines up with it: the reported latency is
-    // skipped and the tail flushed with silence. The values go in at the start of the first block.
-    // `progress` is told the frames rendered so far.
-    bool render(const StereoBuffer& input, const NormalizedValues& values, StereoBuffer& output,
+    // skipped and the tail flushed with silence. The values go in at the start of the first block, the
+    // controller messages (in time order) into the MIDI input at their frames of the input, as a host
+    // delivers them (each channel and controller number to its MIDI CC parameter). `progress` is told
+    // the frames rendered so far.
+    bool render(const StereoBuffer& input, const NormalizedValues& values,
+                const std::vector<TimedController>& controllers, StereoBuffer& output,
                 const std::function<void(uint64_t)>& progress, std::string& error);
     bool saveState(std::string& document, std::string& error);
 
@@ -54,6 +58,7 @@ class PluginRender {
     Steinberg::IPtr<Steinberg::Vst::IComponent> component;
     Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processor;
     int blockFrames = 0;
+    double sampleRate = 0;
     bool initialized = false;
     bool active = false;
     bool processing = false;

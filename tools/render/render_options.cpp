@@ -32,7 +32,7 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         std::string value;
         const bool takesValue = arg == "--preset" || arg == "--set" || arg == "--state-in" ||
                                 arg == "--state-out" || arg == "--block" || arg == "--bundle" ||
-                                arg == "--meters" || arg == "--plot";
+                                arg == "--meters" || arg == "--plot" || arg == "--midi";
         if (takesValue && !takeValue(argc, argv, index, value)) {
             error = arg + " needs a value";
             return false;
@@ -55,6 +55,8 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             options.metersCsv = value;
         } else if (arg == "--plot") {
             options.metersPlot = value;
+        } else if (arg == "--midi") {
+            options.midiFile = value;
         } else if (arg == "--block") {
             if (!readBlockFrames(value, options.blockFrames)) {
                 error = "--block needs a positive whole number of frames, got \"" + value + "\"";
@@ -92,6 +94,9 @@ void printRenderUsage(std::FILE* to) {
             "  --set PATH=VALUE     set a parameter to a plain value (after the preset; repeatable)\n"
             "  --state-in FILE      restore a component state document first\n"
             "  --state-out FILE     save the component state document after rendering\n"
+            "  --midi FILE.mid      play the controller messages of a standard MIDI file into the\n"
+            "                       plug-in's MIDI input at their times (the CC map, e.g. from\n"
+            "                       --state-in, says what they control)\n"
             "  --block N            host block size in frames (default 512)\n"
             "  --bundle PATH        the plug-in bundle (default ~/.vst3/Dovrel.vst3 when installed,\n"
             "                       else the bundle of the build the tool came from)\n"

@@ -16,6 +16,7 @@ struct RenderOptions {
     std::vector<std::string> settings; // "PATH=VALUE", applied after the preset, in order
     std::string stateIn;               // component state document to restore first
     std::string stateOut;              // where to save the component state after rendering
+    std::string midiFile;              // standard MIDI file whose controllers are played; empty: none
     int blockFrames = 512;             // host block size
     std::string bundle;                // empty: the default bundle
     std::string metersCsv;             // where to write the meter records as CSV; empty: nowhere

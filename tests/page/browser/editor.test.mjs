@@ -1,7 +1,8 @@
 // The editor page in Chromium against the real controller, through dovrel-preview: loading, the
 // parameters of the hello, edits by drag, typing and keyboard, presets with the dirty mark, undo and
-// redo, the CC map through a state export and import, the groove picture, and the layout at the
-// editor's smallest, default and largest sizes (with screenshots in DOVREL_SCREENSHOT_DIR).
+// redo, the CC map through a state export and import and learnt from injected controllers, the groove
+// picture, and the layout at the editor's smallest, default and largest sizes (with screenshots in
+// DOVREL_SCREENSHOT_DIR).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -142,6 +143,32 @@ describe('editor page', () => {
     await page.fill('#cc-0-cc', '75');
     await page.waitForFunction(() => document.querySelectorAll('.cc-errors li').length === 0);
     await controllerState(page).then((s) => assert.equal(s.ccMap.bindings[0].cc, 75));
+  });
+
+  it('learns a binding’s controller from the next one that arrives, then follows that controller', async () => {
+    const { page, problems } = editor;
+    const inject = async (channel, cc, value) => {
+      const reply = await fetch(`${preview.address}.vanto-preview/midi-cc?channel=${channel}&cc=${cc}&value=${value}`, { method: 'POST', headers: { 'X-Vanto-Bridge': '1' } });
+      assert.equal(reply.status, 204);
+    };
+    await page.click('.cc-learn');
+    assert.equal(await page.getAttribute('.cc-learn', 'aria-pressed'), 'true');
+    await inject(3, 21, 10);
+    await page.waitForFunction(() => document.querySelector('#cc-0-cc').value === '21');
+    assert.equal(await page.inputValue('#cc-0-channel'), '3');
+    assert.equal(await page.getAttribute('.cc-learn', 'aria-pressed'), 'false');
+    assert.match(await page.textContent('#midi-panel .panel-status'), /learnt CC 21 on channel 3/);
+    await controllerState(page).then((s) => assert.deepEqual(s.ccMap.bindings, [{ cc: 21, path: 'macro.glue', channel: 3, max: 0.8 }]));
+
+    // Learning is over: other controllers leave the binding alone, and this one moves macro.glue up to its 0.8.
+    await inject(5, 30, 64);
+    await inject(3, 21, 127);
+    await waitForShown(page, 'macro.glue', 0.8);
+    await controllerValueWhen(page, 'macro.glue', (v) => near(v, 0.8), 0.8);
+    assert.equal(await page.inputValue('#cc-0-cc'), '21');
+    await inject(3, 21, 0);
+    await waitForShown(page, 'macro.glue', 0);
+    assert.deepEqual(problems, []);
   });
 
   it('redraws the groove picture when division or feel changes', async () => {

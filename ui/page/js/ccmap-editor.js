@@ -1,7 +1,8 @@
 // The MIDI CC map editor: every field of every binding, bindings added and removed, problems told in
 // words next to the field. A map without problems goes to the controller at once ("vanto.setCcMap");
 // the controller's own copy ("vanto.ccMapChanged", the hello) replaces the page's unless it is the
-// one the page just sent.
+// one the page just sent. "Learn" on a binding takes the next controller that arrives ("vanto.midiCc",
+// while the page subscribes to "midiIn") as the binding's controller number and channel.
 import {
   bindingErrors,
   bindingsOfDocument,
@@ -36,6 +37,7 @@ export class CcMapEditor {
   #status;
   #notes;
   #lastSent = null;
+  #learning = null; // the index of the binding waiting for a controller, or null
 
   constructor(link) {
     this.#link = link;
@@ -52,6 +54,7 @@ export class CcMapEditor {
       this.#notes,
     ]);
     link.on('vanto.ccMapChanged', (message) => this.adopt(message.map));
+    link.on('vanto.midiCc', (message) => this.#learnt(message));
     this.#render();
   }
 
@@ -61,6 +64,7 @@ export class CcMapEditor {
     if (text === this.#lastSent) return;
     this.#bindings = bindingsOfDocument(document_);
     this.#lastSent = text;
+    this.#learning = null;
     this.#render();
   }
 
@@ -79,6 +83,7 @@ export class CcMapEditor {
 
   #remove(index) {
     this.#bindings.splice(index, 1);
+    this.#learning = null;
     this.#render();
     this.#send();
   }
@@ -88,6 +93,22 @@ export class CcMapEditor {
     if (field === 'path') Object.assign(this.#bindings[index], { min: null, max: null });
     this.#showProblems();
     this.#send();
+  }
+
+  #learn(index) {
+    this.#learning = this.#learning === index ? null : index;
+    this.#render();
+    this.#status.textContent = this.#learning === null ? 'Learning cancelled.' : `Binding ${index + 1}: move a controller.`;
+  }
+
+  #learnt({ cc, channel }) {
+    const index = this.#learning;
+    if (index === null || !Number.isInteger(cc) || !Number.isInteger(channel)) return;
+    this.#learning = null;
+    this.#bindings[index] = { ...this.#bindings[index], cc, channel };
+    this.#render();
+    this.#send();
+    this.#status.textContent = `Binding ${index + 1} learnt CC ${cc} on channel ${channel}.`;
   }
 
   #send() {
@@ -147,6 +168,8 @@ export class CcMapEditor {
           el('input', { type: 'checkbox', id: id('enabled'), 'data-field': 'enabled', checked: binding.enabled, onchange: (e) => this.#change(index, 'enabled', e.target.checked) }),
           el('label', { for: id('enabled'), text: 'Enabled' }),
         ]),
+        el('button', { type: 'button', class: 'tool cc-learn', text: this.#learning === index ? 'Listening…' : 'Learn', 'aria-pressed': String(this.#learning === index),
+          'aria-label': `Learn the controller of binding ${index + 1}`, onclick: () => this.#learn(index) }),
         el('button', { type: 'button', class: 'tool cc-remove', text: 'Remove', 'aria-label': `Remove binding ${index + 1}`, onclick: () => this.#remove(index) }),
       ]),
       el('ul', { class: 'cc-errors', role: 'alert' }),

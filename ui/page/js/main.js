@@ -14,7 +14,7 @@ import { ParamSession } from './param-session.js';
 import { PresetTracker } from './preset-tracker.js';
 import { Toolbar } from './toolbar.js';
 
-const FEEDS = ['lifecycle', 'transport', 'host'];
+const FEEDS = ['lifecycle', 'transport', 'host', 'midiIn'];
 const FIRST_DRAW_MARK = 'dovrel-first-complete-draw';
 
 const link = connectHost(window.vantoHost);
