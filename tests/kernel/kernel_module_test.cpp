@@ -50,7 +50,7 @@ void fillSine(float* input, uint32_t frames, uint32_t startFrame) {
 }
 
 TEST_F(KernelModule, CreateAcceptsOnlyTheKernelConfigurationAndFailedAttemptsConsumeAGeneration) {
-    EXPECT_EQ(dovrel_kernel_abi_version(), 2);
+    EXPECT_EQ(dovrel_kernel_abi_version(), 3);
     EXPECT_EQ(dovrel_kernel_create(0, 2, 2, 48000), 0);
     EXPECT_EQ(dovrel_kernel_create(129, 2, 2, 48000), 0);
     EXPECT_EQ(dovrel_kernel_create(128, 1, 2, 48000), 0);

@@ -18,7 +18,7 @@ void recordPanic(void* context, const char* message, uint32_t length, const void
 
 TEST(KernelTrap, EntriesBeforeInitialisationTrapAndTheModuleStaysRefused) {
     dovrel_kernel_set_panic_sink(recordPanic, &messages);
-    EXPECT_EQ(dovrel_kernel_abi_version(), 2);
+    EXPECT_EQ(dovrel_kernel_abi_version(), 3);
     EXPECT_TRUE(messages.empty());
 
     EXPECT_EQ(dovrel_kernel_create(128, 2, 2, 48000), 0);
