@@ -63,6 +63,10 @@ HostRender renderWithHost(ProcessorHarness& harness, const StereoBuffer& input, 
             }
         }
         ProcessData& data = block.prepare(frames);
+        if (session.sidechain != nullptr && session.sidechainWithoutBuffers) {
+            data.inputs[1].numChannels = 0;
+            data.inputs[1].channelBuffers32 = nullptr;
+        }
         if (session.tempo) {
             fillContext(block.processContext(), session, start);
         } else {

@@ -23,6 +23,8 @@ struct HostSession {
     // Fed to the side-chain bus, which the caller activates (or not) before starting the processor.
     const StereoBuffer* sidechain = nullptr;
     int32_t sidechainChannels = 2; // 1: the left channel as a mono side-chain
+    // The side-chain bus is in every call but comes without channel buffers.
+    bool sidechainWithoutBuffers = false;
 };
 
 struct HostRender {
