@@ -12,6 +12,7 @@
 
 #include "controller/bridge_host.h"
 #include "controller/bridge_sink_page.h"
+#include "controller/effective_tempo_json.h"
 #include "controller/ui_echo_guard.h"
 
 #include "banks/bank_control.h"
@@ -147,6 +148,9 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     void adoptHostFacts(const HostFacts& facts);
     void adoptTransportFact(const TransportFact& fact);
 
+    // The tempo the effect follows (vanto_controller_tempo.cpp).
+    EffectiveTempoFacts currentTempoFacts() const;
+
     // Read access for the editor bridge and tests.
     const HostFacts& hostFactsView() const { return hostFacts.facts(); }
     const PresetStateFacts& presetStateView() const { return presetState; }
@@ -220,6 +224,12 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
 
     static void cadenceTick(void* controller);
 
+    // Tempo: the host's tempo from a transport fact; a changed "sync.bpm" or "sync.source"; the page
+    // told of a changed effective tempo.
+    void adoptHostTempo(const TransportFact& fact);
+    void noteTempoParameter(uint32_t id);
+    void publishTempoIfChanged();
+
     BankBridge bankBridge{*this};
     BankControl bankControl{bankBridge};
     BridgeSinkPage page;
@@ -236,6 +246,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     DiagnosticSubscription subscription;
     DiagnosticLifecycleLog lifecycleLog;
     DiagnosticTransportFeed transportFeed;
+    double hostTempo = 0;          // the host's tempo from the newest transport fact; 0: none
+    EffectiveTempoFacts pageTempo; // what the page was last told
     CadenceClock* cadenceClock = nullptr;
 };
 

@@ -10,6 +10,7 @@ import { connectHost } from './host-link.js';
 import { groupSections, macroSection } from './param-panel.js';
 import { ParamSession } from './param-session.js';
 import { PresetTracker } from './preset-tracker.js';
+import { TempoReadout } from './tempo-readout.js';
 import { Toolbar } from './toolbar.js';
 
 const FEEDS = ['lifecycle', 'transport', 'host'];
@@ -39,6 +40,7 @@ const banks = new BankPanel(link, (presets) => {
 });
 const ccMap = new CcMapEditor(link);
 const diagnostics = new DiagnosticsPanel(link);
+const tempo = new TempoReadout(link);
 
 function undo() {
   const step = history.undo();
@@ -101,6 +103,7 @@ document.body.append(
   toolbar.node,
   el('main', { class: 'editor' }, [
     el('p', { class: 'offline', hidden: link.connected, role: 'alert', text: 'This page is not connected to Dovrel: open it from the plug-in or from dovrel-preview.' }),
+    tempo.node,
     macroSection(session, picture),
     groupSections(session),
     ccMap.node,
