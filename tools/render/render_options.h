@@ -18,6 +18,9 @@ struct RenderOptions {
     std::string stateOut;              // where to save the component state after rendering
     int blockFrames = 512;             // host block size
     std::string bundle;                // empty: the default bundle
+    double tempoFrom = 0;              // host tempo in BPM at the start (0: the host gives none)
+    double tempoTo = 0;                // host tempo at the end (a ramp when it differs)
+    std::string sidechain;             // WAV fed to the side-chain bus; empty: the bus stays off
 };
 
 // False with a message when the command line is malformed or incomplete.
