@@ -92,8 +92,6 @@ class KernelEngine {
     // The host's tempo for the coming block (0 or not a number: the host gives none), limited to the
     // tempo range. A change reaches the kernel at the block's first frame.
     void setHostTempo(double bpm);
-    // The host tempo the kernel was last given (0: none).
-    double hostTempo() const { return hostTempoDispatched_; }
     // Stable sort of the queue by frame.
     void sortEventsInPlace();
     // Applies every queued parameter change to the mirror (to be republished) and empties the queue.
