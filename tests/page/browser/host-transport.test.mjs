@@ -76,5 +76,6 @@ describe('host transport on the page', () => {
     await page.selectOption('[data-path="sync.source"] select', { label: 'Host' });
     await page.waitForFunction(() => /^(100|120) BPM \(Host\)$/.test(document.querySelector('#effective-tempo').textContent), null, { timeout: 8000 });
     await page.waitForFunction(() => document.querySelector('#effective-tempo').textContent === '100 BPM (Host)', null, { timeout: 8000 });
+    await page.waitForFunction(() => document.querySelector('.groove-caption').textContent.includes('at 100 BPM'), null, { timeout: 8000 });
   });
 });

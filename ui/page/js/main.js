@@ -40,7 +40,7 @@ const banks = new BankPanel(link, (presets) => {
 });
 const ccMap = new CcMapEditor(link);
 const diagnostics = new DiagnosticsPanel(link);
-const tempo = new TempoReadout(link);
+const tempo = new TempoReadout(link, (t) => picture.followTempo(t));
 
 function undo() {
   const step = history.undo();

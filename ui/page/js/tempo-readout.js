@@ -5,9 +5,16 @@ import { el } from './dom.js';
 export class TempoReadout {
   #value = el('output', { id: 'effective-tempo', 'aria-live': 'polite' });
 
-  constructor(link) {
-    link.on('vanto.hello', (hello) => this.show(hello.tempo));
-    link.on('vanto.tempo', (message) => this.show(message.tempo));
+  // onTempo(tempo) is told of every tempo the controller reports.
+  constructor(link, onTempo = () => {}) {
+    link.on('vanto.hello', (hello) => {
+      this.show(hello.tempo);
+      onTempo(hello.tempo);
+    });
+    link.on('vanto.tempo', (message) => {
+      this.show(message.tempo);
+      onTempo(message.tempo);
+    });
     this.node = el('p', { class: 'tempo-readout' }, ['Effective tempo ', this.#value]);
     this.show(null);
   }
