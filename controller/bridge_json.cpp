@@ -85,6 +85,10 @@ void writeHelloJson(std::string& out, const HelloInputs& inputs) {
         out += inputs.runtimeHealth;
     }
     appendDiagnosticHelloBlocks(out, kTargetVst3, *inputs.host, *inputs.presetState);
+    if (inputs.tempo != nullptr) {
+        out += ",\"tempo\":";
+        writeEffectiveTempoJson(out, *inputs.tempo);
+    }
     out += '}';
 }
 

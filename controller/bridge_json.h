@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ccmap/cc_map.h"
+#include "controller/effective_tempo_json.h"
 #include "diagnostics/host_facts.h"
 #include "diagnostics/preset_state_facts.h"
 
@@ -18,10 +19,11 @@ struct HelloInputs {
     std::string_view runtimeHealth;     // the processor's latest report; empty while none arrived
     const HostFacts* host = nullptr;
     const PresetStateFacts* presetState = nullptr;
+    const EffectiveTempoFacts* tempo = nullptr; // null: no "tempo" member
 };
 
 // {"type":"vanto.hello","plugin":{…},"params":[…],"factoryPresets":[…][,"ccMap":…][,"runtimeHealth":…],
-// "identity":…[,"host":…],"diagnostics":…,"presetState":…}. The runtime health report is embedded
+// "identity":…[,"host":…],"diagnostics":…,"presetState":…[,"tempo":…]}. The runtime health report is embedded
 // verbatim.
 void writeHelloJson(std::string& out, const HelloInputs& inputs);
 

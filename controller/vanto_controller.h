@@ -12,6 +12,7 @@
 
 #include "controller/bridge_host.h"
 #include "controller/bridge_sink_page.h"
+#include "controller/effective_tempo_json.h"
 #include "controller/ui_echo_guard.h"
 
 #include "banks/bank_control.h"
@@ -153,6 +154,9 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     // which signal feeds to gather when that changed.
     void restartSignalFeeds();
 
+    // The tempo the effect follows (vanto_controller_tempo.cpp).
+    EffectiveTempoFacts currentTempoFacts() const;
+
     // Read access for the editor bridge and tests.
     const HostFacts& hostFactsView() const { return hostFacts.facts(); }
     const PresetStateFacts& presetStateView() const { return presetState; }
@@ -229,6 +233,12 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
 
     static void cadenceTick(void* controller);
 
+    // Tempo: the host's tempo from a transport fact; a changed "sync.bpm" or "sync.source"; the page
+    // told of a changed effective tempo.
+    void adoptHostTempo(const TransportFact& fact);
+    void noteTempoParameter(uint32_t id);
+    void publishTempoIfChanged();
+
     BankBridge bankBridge{*this};
     BankControl bankControl{bankBridge};
     BridgeSinkPage page;
@@ -246,6 +256,8 @@ class VantoController : public Steinberg::Vst::EditControllerEx1,
     DiagnosticLifecycleLog lifecycleLog;
     DiagnosticTransportFeed transportFeed;
     DiagnosticMeterFeed meterFeed;
+    double hostTempo = 0;          // the host's tempo from the newest transport fact; 0: none
+    EffectiveTempoFacts pageTempo; // what the page was last told
     CadenceClock* cadenceClock = nullptr;
 };
 

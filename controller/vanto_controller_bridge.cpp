@@ -127,6 +127,8 @@ void VantoController::sendHello() {
     inputs.runtimeHealth = runtimeHealth;
     inputs.host = &hostFacts.facts();
     inputs.presetState = &presetState;
+    pageTempo = currentTempoFacts();
+    inputs.tempo = &pageTempo;
     std::string hello;
     writeHelloJson(hello, inputs);
     sendToUi(hello);

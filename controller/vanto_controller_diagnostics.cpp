@@ -36,6 +36,7 @@ void VantoController::adoptHostFacts(const HostFacts& facts) {
 
 void VantoController::adoptTransportFact(const TransportFact& fact) {
     transportFeed.adopt(fact, lifecycleLog, subscription, page);
+    adoptHostTempo(fact);
 }
 
 void VantoController::cadenceTick(void* controller) {

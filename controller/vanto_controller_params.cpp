@@ -59,6 +59,7 @@ void VantoController::sendParamChanged(ParamID id, ParamValue normalized) {
     std::string message;
     writeParamChangedJson(message, row.path, vanto_param_to_plain(&row, normalized), normalized);
     sendToUi(message);
+    noteTempoParameter(id);
 }
 
 double VantoController::normalizedValue(uint32_t index) const {

@@ -1,5 +1,7 @@
 #include "controller/vanto_parameter.h"
 
+#include "controller/sync_source_text.h"
+
 #include "pluginterfaces/base/ustring.h"
 
 #include <algorithm>
@@ -43,6 +45,10 @@ int32 parameterStepCount(const vanto_param_desc& row) {
 VantoParameter::VantoParameter(const vanto_param_desc& row) : Parameter(infoForRow(row)), row(row) {}
 
 void VantoParameter::toString(ParamValue normalized, Steinberg::Vst::String128 string) const {
+    if (isSyncSource(row)) {
+        UString(string, 128).fromAscii(syncSourceText(normalized));
+        return;
+    }
     UString(string, 128).fromAscii(vanto_param_to_text(&row, normalized).c_str());
 }
 
@@ -53,6 +59,9 @@ bool VantoParameter::fromString(const Steinberg::Vst::TChar* string, ParamValue&
     // Display texts are ASCII; the table reads at most 255 characters of them.
     char ascii[256] = {};
     UString(const_cast<Steinberg::Vst::TChar*>(string), 256).toAscii(ascii, sizeof ascii);
+    if (isSyncSource(row) && syncSourceFromText(ascii, normalized)) {
+        return true;
+    }
     return vanto_param_from_text(&row, ascii, &normalized);
 }
 

@@ -92,6 +92,7 @@ void KernelEngine::resetProductParameterShadow() {
     for (uint32_t id = 0; id < kParamCount; ++id) {
         paramShadow_[id] = defaultPlain(id);
     }
+    kernelHostTempo_ = 0;
 }
 
 void KernelEngine::recordDiagnostic(uint32_t code, uint8_t severity, uint8_t phase, const char* text,

@@ -91,6 +91,9 @@ class KernelEngine {
     bool pushNoteOff(int note, int sampleOffset, uint32_t route, uint32_t channel);
     bool pushController(uint32_t controller, uint32_t value, int sampleOffset, uint32_t route,
                         uint32_t channel);
+    // The host's tempo for the coming block (0 or not a number: the host gives none), limited to the
+    // tempo range. A change reaches the kernel at the block's first frame.
+    void setHostTempo(double bpm);
     // Stable sort of the queue by frame.
     void sortEventsInPlace();
     // Applies every queued parameter change to the mirror (to be republished) and empties the queue.
@@ -133,7 +136,8 @@ class KernelEngine {
 
     // Renders one host block. Any failure clears the output, sets callbackFailed() and is reported
     // through the realtime diagnostic queue. A block of 0 frames only moves the queued parameter
-    // values into the mirror. The side-chain is accepted and ignored.
+    // values into the mirror. `sideChain` is the external side-chain's channels for the block (a mono
+    // one counts for both kernel channels); null, no channels or a null first channel: none.
     void processBlock(const float* const* in, int inChannels, const float* const* sideChain,
                       int sideChainChannels, float* const* out, int outChannels, int frames);
     void processBlock(const float* const* in, int inChannels, float* const* out, int outChannels, int frames);
@@ -235,11 +239,25 @@ class KernelEngine {
                                       int outChannels, int frames);
     void stampNewEvents(int frames);
     SkipSet skipSetForConvertedStart() const;
-    bool runConvertedChunks(uint64_t staged, const SkipSet& skip, int& dispatched);
+    bool runConvertedChunks(uint64_t staged, bool sidechained, const SkipSet& skip, int& dispatched);
     void copyChunkInput(const float* const* in, int inChannels, int offset, int chunk);
     void copyChunkOutput(float* const* out, int outChannels, int offset, int chunk) const;
     // Gathers the meter record of the kernel call just made (audio thread).
     void meterKernelCall(uint32_t frames);
+    // External side-chain (kernel_engine_sidechain.cpp).
+    bool blockHasSidechain() const;
+    // Copies the block's side-chain frames into the kernel's side-chain region; false when the block
+    // has none.
+    bool copyChunkSidechain(int offset, int chunk);
+    void copyStagedSidechain(uint64_t done, uint32_t chunk);
+    double processKernelChunk(uint32_t chunk, bool sidechained);
+    // Host tempo (kernel_engine_host_tempo.cpp): the newest value queued or given to the kernel.
+    double newestHostTempo() const;
+    void queueHostTempoChange();
+    void dispatchHostTempo(uint32_t frame, double bpm);
+    // Gives a new or reset kernel instance, or one that refused it, the tempo it should hold.
+    void republishHostTempo();
+    void pushHostTempo(uint32_t frame, double bpm, const char* source);
     // Hands one queued event to the kernel at `frame` of the coming chunk; true when the kernel
     // refused a note event.
     bool dispatchEvent(const KernelEvent& event, uint32_t frame, bool traceNotes);
@@ -267,10 +285,19 @@ class KernelEngine {
     int variation_ = kDefaultVariation;
     uint32_t kernelHandle_ = 0;
     std::array<double, kParamCount> paramShadow_{};
+    // Host tempo: asked for by the processor, last handed to the kernel, held by the kernel instance.
+    double hostTempoRequest_ = 0;
+    double hostTempoDispatched_ = 0;
+    double kernelHostTempo_ = 0;
     float* kernelInput_ = nullptr;
     uint32_t kernelInputLength_ = 0;
     float* kernelOutput_ = nullptr;
     uint32_t kernelOutputLength_ = 0;
+    float* kernelSidechain_ = nullptr;
+    uint32_t kernelSidechainLength_ = 0;
+    // The side-chain channels of the block being processed; null when it has none.
+    const float* sidechainLeft_ = nullptr;
+    const float* sidechainRight_ = nullptr;
     // Sampler: the published overrides (shared, immutable), the pointer readers use, snapshots kept
     // for a reader that still holds one, and the snapshot a reader has marked.
     std::shared_ptr<const SamplerPadOverrides> samplerPadSnapshot_;

@@ -28,6 +28,7 @@ bool KernelEngine::processHandleV2RateConverted(const float* const* in, int inCh
         !viewsUsable()) {
         return false;
     }
+    queueHostTempoChange();
     stampNewEvents(frames);
     adapter_.trimHistories();
     const float* left = in != nullptr && inChannels > 0 ? in[0] : nullptr;
@@ -36,9 +37,11 @@ bool KernelEngine::processHandleV2RateConverted(const float* const* in, int inCh
     if (!adapter_.appendHostInput(left, right, static_cast<uint64_t>(frames))) {
         return false;
     }
-    const uint64_t staged = adapter_.stageKernelInput();
+    const bool sidechained = blockHasSidechain();
+    adapter_.appendHostSidechain(sidechainLeft_, sidechainRight_, static_cast<uint64_t>(frames));
+    const uint64_t staged = adapter_.stageKernelInput(sidechained);
     int dispatched = 0;
-    if (!runConvertedChunks(staged, skipSetForConvertedStart(), dispatched)) {
+    if (!runConvertedChunks(staged, sidechained, skipSetForConvertedStart(), dispatched)) {
         return false;
     }
     adapter_.finishHostInput(static_cast<uint64_t>(frames));
@@ -76,7 +79,8 @@ KernelEngine::SkipSet KernelEngine::skipSetForConvertedStart() const {
     return skip;
 }
 
-bool KernelEngine::runConvertedChunks(uint64_t staged, const SkipSet& skip, int& dispatched) {
+bool KernelEngine::runConvertedChunks(uint64_t staged, bool sidechained, const SkipSet& skip,
+                                      int& dispatched) {
     const SkipSet noSkip{};
     std::FILE* trace = kernelTraceFile();
     bool allProcessed = true;
@@ -86,7 +90,11 @@ bool KernelEngine::runConvertedChunks(uint64_t staged, const SkipSet& skip, int&
         for (int ch = 0; ch < kKernelChannels; ++ch) {
             std::copy_n(adapter_.stagedChannel(ch) + done, chunk, kernelInput_ + ch * kKernelChunkFrames);
         }
+        if (sidechained) {
+            copyStagedSidechain(done, chunk);
+        }
         publishDirtyProductParameters(done == 0 ? skip.data() : noSkip.data());
+        republishHostTempo();
         // The queue is in host-time order, so the events due in this chunk are the next ones; an
         // event whose kernel time has already passed lands at the chunk's first frame.
         for (; dispatched < events_.count(); ++dispatched) {
@@ -101,7 +109,7 @@ bool KernelEngine::runConvertedChunks(uint64_t staged, const SkipSet& skip, int&
         if (trace != nullptr) {
             std::fflush(trace);
         }
-        if (kernelSucceeded(dovrel_kernel_process(kernelHandle_, chunk))) {
+        if (kernelSucceeded(processKernelChunk(chunk, sidechained))) {
             if (!adapter_.appendKernelOutput(kernelOutput_, kernelOutput_ + kKernelChunkFrames, chunk)) {
                 return false;
             }

@@ -152,6 +152,9 @@ bool KernelEngine::dispatchEvent(const KernelEvent& event, uint32_t frame, bool 
         params_[event.target].store(event.value, std::memory_order_relaxed);
         pushProductParameter(event.target, frame, event.value, "queue"); // a refusal is republished
         return false;
+    case kEventHostTempo:
+        dispatchHostTempo(frame, event.value);
+        return false;
     case kEventNoteOn:
         traceKind = 2;
         status =

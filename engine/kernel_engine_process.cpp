@@ -57,11 +57,6 @@ void KernelEngine::renderInstrumentBlock(float* const* out, int channels, int fr
     }
 }
 
-void KernelEngine::processBlock(const float* const* in, int inChannels, const float* const* /*sideChain*/,
-                                int /*sideChainChannels*/, float* const* out, int outChannels, int frames) {
-    processBlock(in, inChannels, out, outChannels, frames);
-}
-
 void KernelEngine::processBlock(const float* const* in, int inChannels, float* const* out, int outChannels,
                                 int frames) {
     renderBlock(in, inChannels, out, outChannels, frames);
@@ -143,6 +138,7 @@ void KernelEngine::failBlock(float* const* out, int outChannels, int frames, uin
 
 void KernelEngine::processDirect(const float* const* in, int inChannels, float* const* out, int outChannels,
                                  int frames) {
+    queueHostTempoChange();
     events_.sortByFrame();
     // Events before the block are never dispatched.
     int next = 0;
@@ -170,6 +166,7 @@ void KernelEngine::processDirect(const float* const* in, int inChannels, float* 
         // The skip applies only where those values are pushed: a value refused there is dirty again
         // and is republished at a later chunk.
         publishDirtyProductParameters(offset == 0 ? startSkip.data() : noSkip.data());
+        republishHostTempo();
         for (; next < events_.count() && events_[next].frame < offset + chunk; ++next) {
             const auto frame = static_cast<uint32_t>(events_[next].frame - offset);
             if (dispatchEvent(events_[next], frame, true)) {
@@ -180,7 +177,8 @@ void KernelEngine::processDirect(const float* const* in, int inChannels, float* 
             std::fflush(trace);
         }
         copyChunkInput(in, inChannels, offset, chunk);
-        if (kernelSucceeded(dovrel_kernel_process(kernelHandle_, static_cast<uint32_t>(chunk)))) {
+        const bool sidechained = copyChunkSidechain(offset, chunk);
+        if (kernelSucceeded(processKernelChunk(static_cast<uint32_t>(chunk), sidechained))) {
             copyChunkOutput(out, outChannels, offset, chunk);
         } else {
             callbackFailed_ = true;

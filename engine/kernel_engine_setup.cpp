@@ -100,6 +100,7 @@ bool KernelEngine::setup(double sampleRate, int maxBlockFrames) {
         resetProductParameterShadow();
         dovrel_kernel_input_view(kernelHandle_, &kernelInput_, &kernelInputLength_);
         dovrel_kernel_output_view(kernelHandle_, &kernelOutput_, &kernelOutputLength_);
+        dovrel_kernel_sidechain_view(kernelHandle_, &kernelSidechain_, &kernelSidechainLength_);
         if (viewsUsable()) {
             ready_ = true;
             return true;
@@ -139,6 +140,8 @@ void KernelEngine::createKernelInstance() {
     kernelOutput_ = nullptr;
     kernelInputLength_ = 0;
     kernelOutputLength_ = 0;
+    kernelSidechain_ = nullptr;
+    kernelSidechainLength_ = 0;
     // The instance always runs at the kernel's own rate and chunk size, whatever the host's are.
     kernelHandle_ = handleFromNumber(
         dovrel_kernel_create(kKernelChunkFrames, kKernelChannels, kKernelChannels, kKernelSampleRate));

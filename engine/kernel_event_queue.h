@@ -12,6 +12,7 @@ enum KernelEventKind : uint32_t {
     kEventNoteOn = 1,
     kEventNoteOff = 2,
     kEventController = 3,
+    kEventHostTempo = 4,
 };
 
 struct KernelEvent {
@@ -20,7 +21,8 @@ struct KernelEvent {
     int32_t frame = 0;
     // Parameter id (parameters) or controller number (controllers); 0 for notes.
     uint32_t target = 0;
-    // Plain parameter value, note-on velocity 0 to 1, 0 for a note-off, controller value 0 to 127.
+    // Plain parameter value, note-on velocity 0 to 1, 0 for a note-off, controller value 0 to 127,
+    // host tempo in BPM (0: none).
     double value = 0.0;
     int32_t note = 0;
     // The kernel event input the event is meant for (notes and controllers).

@@ -8,8 +8,10 @@ void RateAdapter::configure(HostRate rate, uint64_t fifoCapacity) {
     timeline_ = RateTimeline(rate);
     fifoCapacity_ = fifoCapacity;
     input_.allocate(fifoCapacity);
+    sidechain_.allocate(fifoCapacity);
     output_.allocate(fifoCapacity);
     stage_.assign(static_cast<std::size_t>(fifoCapacity) * 2, 0.0f);
+    sidechainStage_.assign(static_cast<std::size_t>(fifoCapacity) * 2, 0.0f);
     // Each direction's pass band ends at the Nyquist frequency of the slower of the two rates, so
     // whichever side decimates is band-limited.
     const double ratio = static_cast<double>(rate.numerator) / static_cast<double>(rate.denominator) /
@@ -21,6 +23,7 @@ void RateAdapter::configure(HostRate rate, uint64_t fifoCapacity) {
 
 void RateAdapter::rewind() {
     input_.clear();
+    sidechain_.clear();
     output_.clear();
     kernelInputPos_ = 0;
     kernelOutputPos_ = 0;
@@ -29,7 +32,9 @@ void RateAdapter::rewind() {
 }
 
 void RateAdapter::trimHistories() {
-    input_.dropBefore(timeline_.oldestHostFrameNeeded(kernelInputPos_));
+    const uint64_t oldestHostFrame = timeline_.oldestHostFrameNeeded(kernelInputPos_);
+    input_.dropBefore(oldestHostFrame);
+    sidechain_.dropBefore(oldestHostFrame);
     output_.dropBefore(timeline_.oldestKernelFrameNeeded(hostOutputPos_));
 }
 
@@ -37,7 +42,12 @@ bool RateAdapter::appendHostInput(const float* left, const float* right, uint64_
     return input_.append(left, right, frames);
 }
 
-uint64_t RateAdapter::stageKernelInput() {
+void RateAdapter::appendHostSidechain(const float* left, const float* right, uint64_t frames) {
+    // Both histories have the same capacity and fill, so this fits wherever the input did.
+    sidechain_.append(left, right, frames);
+}
+
+uint64_t RateAdapter::stageKernelInput(bool withSidechain) {
     float* stageLeft = stage_.data();
     float* stageRight = stage_.data() + fifoCapacity_;
     FramePointStepper point(timeline_.hostPointOfKernelFrame(kernelInputPos_),
@@ -52,6 +62,12 @@ uint64_t RateAdapter::stageKernelInput() {
         const uint64_t index = hostFrame - input_.base();
         stageLeft[staged] = interpolateAt(inputTable_, input_.channel(0), input_.fill(), index, phase);
         stageRight[staged] = interpolateAt(inputTable_, input_.channel(1), input_.fill(), index, phase);
+        if (withSidechain) {
+            for (int ch = 0; ch < 2; ++ch) {
+                sidechainStage_[static_cast<std::size_t>(ch) * fifoCapacity_ + staged] =
+                    interpolateAt(inputTable_, sidechain_.channel(ch), sidechain_.fill(), index, phase);
+            }
+        }
         ++staged;
         ++kernelInputPos_;
         point.advance();

@@ -32,11 +32,18 @@ class RateAdapter {
     void trimHistories();
     // Appends one host block; a null channel appends silence. False when the input history is full.
     bool appendHostInput(const float* left, const float* right, uint64_t frames);
+    // Appends the side-chain frames of the same host block (null channels when the block has none),
+    // so that the side-chain stays in step with the input. Call right after appendHostInput.
+    void appendHostSidechain(const float* left, const float* right, uint64_t frames);
     // Produces every kernel-rate input frame whose interpolation window has fully arrived; returns
-    // how many were staged (stagedChannel(ch)[0 …)).
-    uint64_t stageKernelInput();
+    // how many were staged (stagedChannel(ch)[0 …)). With `withSidechain` the side-chain is staged at
+    // the same points (stagedSidechainChannel).
+    uint64_t stageKernelInput(bool withSidechain = false);
     const float* stagedChannel(int ch) const {
         return stage_.data() + static_cast<std::size_t>(ch) * fifoCapacity_;
+    }
+    const float* stagedSidechainChannel(int ch) const {
+        return sidechainStage_.data() + static_cast<std::size_t>(ch) * fifoCapacity_;
     }
 
     // Absolute kernel frame of the next kernel chunk.
@@ -58,8 +65,10 @@ class RateAdapter {
     RateTimeline timeline_{HostRate{}};
     uint64_t fifoCapacity_ = 0;
     StereoHistory input_;
+    StereoHistory sidechain_; // always as long as input_ and starting at the same frame
     StereoHistory output_;
     std::vector<float> stage_;
+    std::vector<float> sidechainStage_;
     PolyphaseTable inputTable_;
     PolyphaseTable outputTable_;
     uint64_t kernelInputPos_ = 0;

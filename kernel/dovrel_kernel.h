@@ -20,6 +20,9 @@ extern "C" {
 #define DOVREL_KERNEL_MAX_EVENTS 64
 #define DOVREL_KERNEL_PARAMETER_COUNT 34
 #define DOVREL_KERNEL_EVENT_PARAMETER 1
+/* The host's tempo in BPM as the event's value (the parameter argument is ignored); 0 when the host
+ * gives none. The timing follows it while "sync.source" is 1 ("Host"). */
+#define DOVREL_KERNEL_EVENT_HOST_TEMPO 4
 
 /* Status codes of push_event, process, reset and destroy. */
 #define DOVREL_KERNEL_OK 0
@@ -44,6 +47,11 @@ void dovrel_kernel_output_view(uint32_t handle, float** data, uint32_t* length);
 double dovrel_kernel_push_event(uint32_t handle, uint32_t kind, uint32_t frame, uint32_t parameter,
                                 double value);
 double dovrel_kernel_process(uint32_t handle, uint32_t frames);
+/* The instance's external side-chain region, laid out like the input region. */
+void dovrel_kernel_sidechain_view(uint32_t handle, float** data, uint32_t* length);
+/* Like process, with the side-chain region holding an external side-chain for these frames: with
+ * "sidechain.source" 0 the detection listens to its mono sum instead of the main input. */
+double dovrel_kernel_process_sidechained(uint32_t handle, uint32_t frames);
 double dovrel_kernel_reset(uint32_t handle);
 double dovrel_kernel_destroy(uint32_t handle);
 double dovrel_kernel_collect(void);

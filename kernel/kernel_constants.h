@@ -2,6 +2,8 @@
 // single-precision values of their numbers, as the effect computes with them.
 #pragma once
 
+#include "effective_tempo.h"
+
 #include <cstdint>
 
 namespace vanto {
@@ -34,8 +36,8 @@ inline constexpr int AUDITION_DELTA = 2;
 inline constexpr int BELL_COUNT_MIN = 2;
 inline constexpr int BELL_COUNT_MAX = 4;
 inline constexpr int BELL_COUNT_TOTAL = 4;
-inline constexpr double BPM_MIN = 40;
-inline constexpr double BPM_MAX = 240;
+inline constexpr double BPM_MIN = kTempoMinBpm;
+inline constexpr double BPM_MAX = kTempoMaxBpm;
 inline constexpr double SPACE_KNEE_DB = 3;
 inline constexpr double MIN_RELEASE_SECONDS = 0.03;
 inline constexpr double MAX_RELEASE_SECONDS = 1.2;

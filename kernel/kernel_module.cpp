@@ -29,6 +29,7 @@ enum SlotState : uint8_t { SLOT_FREE = 0, SLOT_CLAIMED = 1, SLOT_ACTIVE = 2 };
 
 struct Event {
     uint32_t frame;
+    uint32_t kind;
     uint32_t parameter;
     float value;
 };
@@ -43,6 +44,7 @@ struct Slot {
 struct Module {
     std::unique_ptr<float[]> input{new float[kSlots * kRegion]()};
     std::unique_ptr<float[]> output{new float[kSlots * kRegion]()};
+    std::unique_ptr<float[]> sidechain{new float[kSlots * kRegion]()};
     std::atomic<uint8_t> slotStates[kSlots]{};
     std::atomic<uint32_t> generations[kSlots]{};
     Slot slots[kSlots];
@@ -121,9 +123,10 @@ bool applyDefaults(KernelState& state) {
 void clearRegions(uint32_t slot) {
     std::memset(module->input.get() + slot * kRegion, 0, kRegion * sizeof(float));
     std::memset(module->output.get() + slot * kRegion, 0, kRegion * sizeof(float));
+    std::memset(module->sidechain.get() + slot * kRegion, 0, kRegion * sizeof(float));
 }
 
-bool runSubBlock(uint32_t slot, uint32_t offset, uint32_t length) {
+bool runSubBlock(uint32_t slot, uint32_t offset, uint32_t length, bool sidechained) {
     const vanto::KernelBlock block{DOVREL_KERNEL_MAX_FRAMES,
                                    static_cast<double>(length),
                                    static_cast<double>(offset),
@@ -132,8 +135,51 @@ bool runSubBlock(uint32_t slot, uint32_t offset, uint32_t length) {
                                    DOVREL_KERNEL_IN_CHANNELS,
                                    module->output.get() + slot * kRegion,
                                    kRegion,
-                                   DOVREL_KERNEL_OUT_CHANNELS};
+                                   DOVREL_KERNEL_OUT_CHANNELS,
+                                   sidechained ? module->sidechain.get() + slot * kRegion : nullptr,
+                                   sidechained ? static_cast<double>(kRegion) : 0.0};
     return vanto::processBlock(*module->slots[slot].state, block);
+}
+
+bool applyEvent(KernelState& state, const Event& event) {
+    if (event.kind == DOVREL_KERNEL_EVENT_HOST_TEMPO) {
+        return vanto::setHostTempo(state, event.value);
+    }
+    return vanto::setParameterById(state, event.parameter, event.value);
+}
+
+double processSlot(uint32_t handle, uint32_t frames, bool sidechained) {
+    const int slot = resolve(handle);
+    if (slot < 0) {
+        return DOVREL_KERNEL_INVALID_HANDLE;
+    }
+    Slot& record = module->slots[slot];
+    if (frames > record.maximumBlockSize) {
+        return DOVREL_KERNEL_INVALID_HANDLE;
+    }
+    const vanto::DenormalGuard denormals;
+    vanto::beginMeterRecord(record.state->meter);
+    const auto index = static_cast<uint32_t>(slot);
+    uint32_t position = 0;
+    for (uint32_t j = 0; j < record.eventCount; ++j) {
+        const Event& event = record.events[j];
+        if (event.frame >= frames) {
+            break; // this and every later event fall outside the block and are dropped
+        }
+        if (event.frame > position && !runSubBlock(index, position, event.frame - position, sidechained)) {
+            return DOVREL_KERNEL_INVALID_ARGUMENT;
+        }
+        if (!applyEvent(*record.state, event)) {
+            return DOVREL_KERNEL_INVALID_ARGUMENT;
+        }
+        position = event.frame;
+    }
+    if (position < frames && !runSubBlock(index, position, frames - position, sidechained)) {
+        return DOVREL_KERNEL_INVALID_ARGUMENT;
+    }
+    vanto::finishMeterRecord(record.state->meter, *record.state, frames);
+    record.eventCount = 0;
+    return DOVREL_KERNEL_OK;
 }
 
 double createInSlot(uint32_t slot, uint32_t maxFrames, double sampleRate) {
@@ -231,51 +277,32 @@ double dovrel_kernel_push_event(uint32_t handle, uint32_t kind, uint32_t frame, 
         return DOVREL_KERNEL_INVALID_HANDLE;
     }
     Slot& record = module->slots[slot];
-    if (frame >= record.maximumBlockSize || kind != DOVREL_KERNEL_EVENT_PARAMETER ||
-        parameter >= DOVREL_KERNEL_PARAMETER_COUNT) {
+    const bool knownKind = kind == DOVREL_KERNEL_EVENT_PARAMETER || kind == DOVREL_KERNEL_EVENT_HOST_TEMPO;
+    if (frame >= record.maximumBlockSize || !knownKind ||
+        (kind == DOVREL_KERNEL_EVENT_PARAMETER && parameter >= DOVREL_KERNEL_PARAMETER_COUNT)) {
         return DOVREL_KERNEL_INVALID_ARGUMENT;
     }
-    if (!std::isfinite(value) || record.eventCount >= kEvents) {
+    if (!std::isfinite(value) || (kind == DOVREL_KERNEL_EVENT_HOST_TEMPO && value < 0) ||
+        record.eventCount >= kEvents) {
         return DOVREL_KERNEL_REJECTED_VALUE;
     }
     if (record.eventCount > 0 && frame < record.events[record.eventCount - 1].frame) {
         return DOVREL_KERNEL_OUT_OF_ORDER;
     }
-    record.events[record.eventCount++] = {frame, parameter, static_cast<float>(value)};
+    record.events[record.eventCount++] = {frame, kind, parameter, static_cast<float>(value)};
     return DOVREL_KERNEL_OK;
 }
 
 double dovrel_kernel_process(uint32_t handle, uint32_t frames) {
-    const int slot = resolve(handle);
-    if (slot < 0) {
-        return DOVREL_KERNEL_INVALID_HANDLE;
-    }
-    Slot& record = module->slots[slot];
-    if (frames > record.maximumBlockSize) {
-        return DOVREL_KERNEL_INVALID_HANDLE;
-    }
-    const vanto::DenormalGuard denormals;
-    vanto::beginMeterRecord(record.state->meter);
-    uint32_t position = 0;
-    for (uint32_t j = 0; j < record.eventCount; ++j) {
-        const Event& event = record.events[j];
-        if (event.frame >= frames) {
-            break; // this and every later event fall outside the block and are dropped
-        }
-        if (event.frame > position && !runSubBlock(slot, position, event.frame - position)) {
-            return DOVREL_KERNEL_INVALID_ARGUMENT;
-        }
-        if (!vanto::setParameterById(*record.state, event.parameter, event.value)) {
-            return DOVREL_KERNEL_INVALID_ARGUMENT;
-        }
-        position = event.frame;
-    }
-    if (position < frames && !runSubBlock(slot, position, frames - position)) {
-        return DOVREL_KERNEL_INVALID_ARGUMENT;
-    }
-    vanto::finishMeterRecord(record.state->meter, *record.state, frames);
-    record.eventCount = 0;
-    return DOVREL_KERNEL_OK;
+    return processSlot(handle, frames, false);
+}
+
+void dovrel_kernel_sidechain_view(uint32_t handle, float** data, uint32_t* length) {
+    view(module ? module->sidechain.get() : nullptr, handle, data, length);
+}
+
+double dovrel_kernel_process_sidechained(uint32_t handle, uint32_t frames) {
+    return processSlot(handle, frames, true);
 }
 
 double dovrel_kernel_reset(uint32_t handle) {

@@ -27,7 +27,8 @@ bool blockIsValid(const KernelBlock& b) {
         return false;
     }
     const double needed = 2 * b.capacity;
-    return b.inputLength >= needed && b.outputLength >= needed;
+    const bool sidechainFits = b.sidechain == nullptr || b.sidechainLength >= needed;
+    return b.inputLength >= needed && b.outputLength >= needed && sidechainFits;
 }
 
 // Host samples that are not finite read as silence; huge ones are limited so no node can overflow.
@@ -96,12 +97,16 @@ void updateBells(KernelState& state) {
     state.protectGain = 1;
 }
 
-double sidechainSample(KernelState& state, double mono) {
+double sidechainSample(KernelState& state, const KernelBlock& block, int i, double mono) {
     switch (state.sidechainSource) {
     case SIDECHAIN_TEST_PULSE:
         return testPulseSample(state.frameCounter, state.bpm, state.divisionBeats);
     case SIDECHAIN_EXTERNAL:
-        // No side-chain bus reaches the kernel: the main input stands in for it.
+        if (block.sidechain != nullptr) {
+            const int stride = static_cast<int>(block.capacity);
+            return (readSample(block.sidechain[i]) + readSample(block.sidechain[stride + i])) / 2;
+        }
+        // No side-chain reaches the kernel: the main input stands in for it.
         state.externalFallback = true;
         return mono;
     default:
@@ -241,7 +246,7 @@ void processFrame(KernelState& state, const KernelBlock& block, int i) {
     const double left = readSample(block.input[i]);
     const double right = readSample(block.input[stride + i]);
     const double mono = (left + right) / 2;
-    const double scf = biquadNodeTick(state.sidechainHighpass, sidechainSample(state, mono));
+    const double scf = biquadNodeTick(state.sidechainHighpass, sidechainSample(state, block, i, mono));
 
     for (int lane = 0; lane < LANE_COUNT; ++lane) {
         if (detectLane(state, lane, scf, timing)) {
@@ -301,6 +306,7 @@ bool processBlock(KernelState& state, const KernelBlock& block) {
         return false;
     }
     state.externalFallback = false;
+    state.externalAvailable = block.sidechain != nullptr;
     const int first = static_cast<int>(block.offset);
     const int end = first + static_cast<int>(block.length);
     for (int i = first; i < end; ++i) {
@@ -315,6 +321,7 @@ void resetInstance(KernelState& state) {
     state.frameCounter = 0;
     state.externalFallback = false;
     state.externalAvailable = false;
+    state.hostBpm = 0;
     state.bellCountdown = 0;
     state.protectGain = 1;
     for (int lane = 0; lane < LANE_COUNT; ++lane) {

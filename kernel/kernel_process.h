@@ -15,6 +15,9 @@ struct KernelBlock {
     float* output;       // planar stereo output region
     double outputLength; // samples in the output region
     double outputChannels;
+    // Planar stereo external side-chain region laid out like the input, or null when none is attached.
+    const float* sidechain = nullptr;
+    double sidechainLength = 0; // samples in the side-chain region
 };
 
 // Renders frames [offset, offset + length) of each channel; false, touching nothing, for an invalid

@@ -1,6 +1,7 @@
 #include "kernel_state.h"
 
 #include "dsp_math.h"
+#include "effective_tempo.h"
 #include "kernel_process.h"
 #include "param_table.h"
 
@@ -100,7 +101,8 @@ double depthBudgetDb(double space, double maxReduction) {
 }
 
 void applyTiming(KernelState& state) {
-    state.bpm = static_cast<float>(std::clamp(value(state, SYNC_BPM), BPM_MIN, BPM_MAX));
+    state.bpm = static_cast<float>(
+        effectiveTempo(integerValue(state, SYNC_SOURCE), value(state, SYNC_BPM), state.hostBpm));
     const double beat = 60.0 / state.bpm;
     state.divisionBeats = DIVISION_BEATS[integerValue(state, TIME_DIVISION)];
     state.periodSeconds = static_cast<float>(beat * state.divisionBeats);
@@ -245,6 +247,22 @@ bool setParameter(KernelState& state, const char* path, double newValue) {
     }
     state.values[desc->id] = static_cast<float>(clampToKernelRange(desc->id, newValue));
     applyMacros(state);
+    return true;
+}
+
+bool setHostTempo(KernelState& state, double bpm) {
+    if (!std::isfinite(bpm) || bpm < 0) {
+        return false;
+    }
+    const auto hostBpm = static_cast<float>(hostTempoInRange(bpm));
+    if (hostBpm == state.hostBpm) {
+        return true;
+    }
+    state.hostBpm = hostBpm;
+    // With a manual tempo nothing derived from the host's tempo changes, so nothing is recomputed.
+    if (integerValue(state, SYNC_SOURCE) == kSyncSourceHost) {
+        applyMacros(state);
+    }
     return true;
 }
 

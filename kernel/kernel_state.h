@@ -22,8 +22,11 @@ struct KernelState {
     // Parameter values in id order, as the kernel holds them.
     std::array<float, DOVREL_MACRO_COUNT> values{};
 
+    // The host's tempo in BPM, limited to the tempo range; 0 while the host gives none.
+    float hostBpm = 0;
+
     // Working quantities derived by applyMacros.
-    float bpm = 120;
+    float bpm = 120; // the effective tempo
     double divisionBeats = 0.5;
     float periodSeconds = 0;
     float holdSeconds = 0;
@@ -111,6 +114,9 @@ void createState(KernelState& state);
 bool prepare(KernelState& state, const KernelPrepareRecord& record);
 bool setParameter(KernelState& state, const char* path, double value);
 bool setParameterById(KernelState& state, uint32_t id, double value);
+// Stores the host's tempo (0: the host gives none), which the timing follows when "sync.source" is
+// "Host"; false for a negative or non-finite value.
+bool setHostTempo(KernelState& state, double bpm);
 void restoreDefaults(KernelState& state);
 void applyMacros(KernelState& state);
 void refreshCoefficients(KernelState& state);

@@ -4,6 +4,7 @@
 #include "class_ids.h"
 #include "diagnostics/runtime_health_json.h"
 #include "processor/processor_message_ids.h"
+#include "processor/sidechain_bus.h"
 #include "sdk/host_call_failure.h"
 
 #include "pluginterfaces/base/smartpointer.h"
@@ -79,6 +80,7 @@ tresult PLUGIN_API VantoProcessor::initialize(FUnknown* context) try {
         return result;
     }
     addAudioInput(STR16("Stereo In"), SpeakerArr::kStereo);
+    addAudioInput(STR16("Sidechain"), SpeakerArr::kStereo, kAux, 0);
     addAudioOutput(STR16("Stereo Out"), SpeakerArr::kStereo);
     addEventInput(STR16("MIDI In"), kMidiCcChannels);
     for (int output = 0; output < engine.eventOutputCount(); ++output) {
@@ -113,6 +115,7 @@ tresult PLUGIN_API VantoProcessor::setActive(TBool state) try {
     if (result != kResultOk) {
         return result;
     }
+    restartTransportCapture();
     refreshHostFacts();
     return kResultOk;
 } catch (...) {
@@ -139,9 +142,7 @@ tresult PLUGIN_API VantoProcessor::canProcessSampleSize(int32 symbolicSampleSize
 
 tresult PLUGIN_API VantoProcessor::setBusArrangements(SpeakerArrangement* inputs, int32 numIns,
                                                       SpeakerArrangement* outputs, int32 numOuts) try {
-    const bool stereoPair = numIns == 1 && numOuts == 1 && inputs != nullptr && outputs != nullptr &&
-                            inputs[0] == SpeakerArr::kStereo && outputs[0] == SpeakerArr::kStereo;
-    if (!stereoPair) {
+    if (!acceptsBusArrangements(inputs, numIns, outputs, numOuts)) {
         return kResultFalse;
     }
     const tresult result = AudioEffect::setBusArrangements(inputs, numIns, outputs, numOuts);
@@ -156,6 +157,11 @@ tresult PLUGIN_API VantoProcessor::setBusArrangements(SpeakerArrangement* inputs
 
 uint32 PLUGIN_API VantoProcessor::getLatencySamples() {
     return static_cast<uint32>(engine.latencySamples());
+}
+
+bool VantoProcessor::sidechainBusActive() {
+    Bus* bus = getAudioInput(kSidechainBusIndex);
+    return bus != nullptr && bus->isActive();
 }
 
 void VantoProcessor::captureHostFacts(HostFacts& facts) const {

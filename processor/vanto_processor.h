@@ -15,13 +15,18 @@
 #include "banks/staged_bank.h"
 #include "ccmap/cc_map.h"
 #include "diagnostics/host_facts.h"
+#include "diagnostics/transport_fact.h"
+#include "diagnostics/transport_ring.h"
 #include "engine/kernel_engine.h"
 #include "processor/midi_cc_input.h"
 #include "processor/runtime_bank_request_queue.h"
 
 #include "pluginterfaces/vst/ivstmessage.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
+#include "pluginterfaces/vst/ivstprocesscontext.h"
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace vanto {
@@ -66,6 +71,17 @@ class VantoProcessor : public AudioEffect {
     Steinberg::int32 queuePoints(Steinberg::Vst::IParamValueQueue& queue, Steinberg::int32 share);
     void queueNoteEvents(Steinberg::Vst::IEventList* events);
 
+    // Transport (vanto_processor_transport.cpp). Audio thread: reads the block's process context into
+    // a fact, hands its tempo to the engine and queues the fact for the controller.
+    void captureTransportFact(const Steinberg::Vst::ProcessContext* context, Steinberg::int32 frames);
+    // Main thread: sends the newest queued fact, if any, to the controller.
+    void drainTransportToController();
+    void adoptTransportPoll(Steinberg::Vst::IMessage& message);
+    // On activation: the frame counter starts again and the next block is reported.
+    void restartTransportCapture();
+    // Whether the host has activated the side-chain bus.
+    bool sidechainBusActive();
+
     // Host facts and runtime health, sent to the controller.
     void captureHostFacts(HostFacts& facts) const;
     void refreshHostFacts();
@@ -99,6 +115,13 @@ class VantoProcessor : public AudioEffect {
 
     KernelEngine engine;
     HostFacts hostFacts;
+    DiagnosticTransportRing transportRing_;
+    // Audio thread (and set-up calls while no block is processed).
+    TransportFact lastTransport_;
+    uint64_t transportFrames_ = 0;
+    bool transportReported_ = false;
+    // Set by a poll that asks for the transport afresh.
+    std::atomic<bool> transportReportRequested_{false};
     CcMap ccMap;
     bool hasCcMap = false;
     MidiCcInput midiCc;

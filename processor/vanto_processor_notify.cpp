@@ -41,10 +41,13 @@ tresult PLUGIN_API VantoProcessor::notify(IMessage* message) try {
     if (id == nullptr) {
         return ComponentBase::notify(message);
     }
-    // Transport polls and counter resets concern feeds this effect does not capture; the selected bank
-    // preset would only be saved with a bank this effect's engine never keeps.
-    if (isMessage(id, kMessageTransportPoll) || isMessage(id, kMessageResetCounters) ||
-        isMessage(id, kMessagePresetLoaded)) {
+    if (isMessage(id, kMessageTransportPoll)) {
+        adoptTransportPoll(*message);
+        return kResultOk;
+    }
+    // Counter resets concern feeds this effect does not capture; the selected bank preset would only be
+    // saved with a bank this effect's engine never keeps.
+    if (isMessage(id, kMessageResetCounters) || isMessage(id, kMessagePresetLoaded)) {
         return kResultOk;
     }
     // The controller's cadence drains the feeds on the main thread, where bank answers go out.

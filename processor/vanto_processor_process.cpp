@@ -1,6 +1,8 @@
 // The audio thread's side of the processor: events in, one engine block, silence flags out.
 #include "processor/vanto_processor.h"
 
+#include "processor/sidechain_bus.h"
+
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 
@@ -149,7 +151,10 @@ tresult PLUGIN_API VantoProcessor::process(ProcessData& data) try {
     if (output.channelBuffers32 == nullptr || output.numChannels < 1) {
         return kResultFalse;
     }
-    engine.processBlock(in, inCount, output.channelBuffers32, output.numChannels, data.numSamples);
+    captureTransportFact(data.processContext, data.numSamples);
+    const SidechainBuffers sidechain = sidechainBuffersOf(data, sidechainBusActive());
+    engine.processBlock(in, inCount, sidechain.channels, sidechain.count, output.channelBuffers32,
+                        output.numChannels, data.numSamples);
     output.silenceFlags = silenceFlags(output.channelBuffers32, output.numChannels, data.numSamples);
     return engine.callbackFailed() ? kResultFalse : kResultOk;
 } catch (...) {

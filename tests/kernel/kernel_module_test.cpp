@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -211,6 +212,61 @@ TEST_F(KernelModule, ProcessRestoresTheCallersFloatingPointMode) {
 #else
     GTEST_SKIP() << "floating-point control register check is written for x86-64";
 #endif
+}
+
+} // namespace
+
+namespace {
+
+// The host's tempo: taken as an event of its own, followed only while "sync.source" is Host, and held
+// in the kernel's state like a parameter value would be.
+TEST_F(KernelModule, HostTempoEventsAreCheckedAndFollowedOnlyWithSyncSourceHost) {
+    const uint32_t h = create();
+    EXPECT_EQ(dovrel_kernel_push_event(h, DOVREL_KERNEL_EVENT_HOST_TEMPO, 0, 0, -1.0), 3);
+    EXPECT_EQ(dovrel_kernel_push_event(h, DOVREL_KERNEL_EVENT_HOST_TEMPO, 0, 0, NAN), 3);
+    EXPECT_EQ(dovrel_kernel_push_event(h, 2, 0, 60, 1.0), 2) << "note events are still refused";
+    EXPECT_EQ(dovrel_kernel_push_event(h, DOVREL_KERNEL_EVENT_HOST_TEMPO, 128, 0, 90.0), 2);
+    EXPECT_EQ(dovrel_kernel_push_event(0, DOVREL_KERNEL_EVENT_HOST_TEMPO, 0, 0, 90.0), 1);
+
+    vanto::KernelState state;
+    vanto::createState(state);
+    ASSERT_TRUE(vanto::prepare(state, {2, 128, 2, 48000}));
+    ASSERT_TRUE(vanto::setHostTempo(state, 90));
+    EXPECT_EQ(state.bpm, 120.0f) << "Manual keeps to sync.bpm";
+    ASSERT_TRUE(vanto::setParameter(state, "sync.source", 1));
+    EXPECT_EQ(state.bpm, 90.0f);
+    EXPECT_FLOAT_EQ(state.periodSeconds, 1.0f / 3.0f);
+    ASSERT_TRUE(vanto::setHostTempo(state, 400));
+    EXPECT_EQ(state.bpm, 240.0f) << "limited to the tempo range";
+    ASSERT_TRUE(vanto::setHostTempo(state, 0));
+    EXPECT_EQ(state.bpm, 120.0f) << "without a host tempo sync.bpm takes over";
+    EXPECT_FALSE(vanto::setHostTempo(state, -5));
+}
+
+// The side-chain region: with source 0 the detection hears it; its mono sum is what counts.
+TEST_F(KernelModule, ProcessSidechainedListensToTheSidechainRegionWithExternalSource) {
+    const uint32_t withRegion = create();
+    const uint32_t withoutRegion = create();
+    float* sidechain = nullptr;
+    uint32_t length = 0;
+    dovrel_kernel_sidechain_view(withRegion, &sidechain, &length);
+    ASSERT_EQ(length, 256u);
+    dovrel_kernel_sidechain_view(0, &sidechain, &length);
+    EXPECT_EQ(length, 0u);
+    dovrel_kernel_sidechain_view(withRegion, &sidechain, &length);
+    for (const uint32_t h : {withRegion, withoutRegion}) {
+        ASSERT_EQ(dovrel_kernel_push_event(h, 1, 0, 30, 1.0), 0); // "sidechain.audition": side-chain
+    }
+    // Silence in the main input, a tone in the side-chain: audition plays the side-chain only when the
+    // region is used.
+    fillSine(sidechain, 128, 0);
+    ASSERT_EQ(dovrel_kernel_process_sidechained(withRegion, 128), 0);
+    ASSERT_EQ(dovrel_kernel_process(withoutRegion, 128), 0);
+    const std::vector<float> heard = outputOf(withRegion, 128);
+    const std::vector<float> unheard = outputOf(withoutRegion, 128);
+    EXPECT_GT(*std::max_element(heard.begin(), heard.end()), 0.01f);
+    EXPECT_EQ(*std::max_element(unheard.begin(), unheard.end()), 0.0f);
+    EXPECT_EQ(dovrel_kernel_process_sidechained(0, 16), 1);
 }
 
 } // namespace

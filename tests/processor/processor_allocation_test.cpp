@@ -7,6 +7,8 @@
 #include "demo_signal.h"
 #include "plugin_instance.h"
 #include "process_block.h"
+
+#include "pluginterfaces/vst/ivstprocesscontext.h"
 #include "support/allocation_counter.h"
 #include "support/realtime_guard.h"
 
@@ -135,6 +137,47 @@ TEST_P(ProcessorAllocationAtRate, MetersFlowWithoutAllocationLocksOrSystemCalls)
     }
     EXPECT_EQ(counted, 0);
     EXPECT_GE(harness.recorder().withId("vanto.diag.signal").size(), 20u) << "the meters did flow";
+}
+
+// Following the host: a transport that starts, stops, loops and changes tempo and meter every few
+// blocks, "sync.source" Host, and an active side-chain bus feeding the detection.
+TEST_P(ProcessorAllocationAtRate, FollowingTheHostsTransportAndSidechainAllocatesNothing) {
+    const double rate = GetParam();
+    constexpr int32 kBlock = 512;
+    const vanto::StereoBuffer demo = vanto::makeDemoSignal(rate, 0.5);
+    ProcessorHarness harness;
+    ASSERT_EQ(harness.component().activateBus(kAudio, kInput, 1, true), kResultOk);
+    harness.start(rate, kBlock);
+    vanto::host::ProcessBlock block({2, 2}, {2}, kBlock);
+
+    long counted = 0;
+    int blockIndex = 0;
+    for (std::size_t start = 0; start + kBlock <= demo.frames(); start += kBlock, ++blockIndex) {
+        const auto at = static_cast<std::ptrdiff_t>(start);
+        std::copy_n(demo.left.begin() + at, kBlock, block.input(0, 0).begin());
+        std::copy_n(demo.right.begin() + at, kBlock, block.input(0, 1).begin());
+        std::copy_n(demo.left.begin() + at, kBlock, block.input(1, 0).begin());
+        std::copy_n(demo.left.begin() + at, kBlock, block.input(1, 1).begin());
+        block.clearQueues();
+        block.inputParameterChanges().add(33, 0, 1.0); // "sync.source" Host
+        block.inputParameterChanges().add(4, 0, 0.0);  // "sidechain.source" external
+        ProcessData& data = block.prepare(blockIndex % 4 == 3 ? 0 : kBlock);
+        ProcessContext& context = block.processContext();
+        context.state = ProcessContext::kTempoValid | ProcessContext::kTimeSigValid |
+                        ProcessContext::kProjectTimeMusicValid | ProcessContext::kCycleValid |
+                        (blockIndex % 6 < 3 ? ProcessContext::kPlaying | ProcessContext::kCycleActive : 0u);
+        context.tempo = 80.0 + 10.0 * (blockIndex % 5);
+        context.timeSigNumerator = 3 + blockIndex % 2;
+        context.timeSigDenominator = 4;
+        context.projectTimeMusic = 0.1 * blockIndex;
+        context.sampleRate = rate;
+        vanto::test::RealtimeViolations violations = onWatchedThread(
+            [&] { counted += allocationsDuring([&] { harness.processor().process(data); }); });
+        ASSERT_EQ(violations.locks, 0) << "block " << blockIndex;
+        ASSERT_EQ(violations.systemCalls, 0)
+            << "block " << blockIndex << ", last call " << violations.lastSystemCall;
+    }
+    EXPECT_EQ(counted, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, ProcessorAllocationAtRate, ::testing::Values(48000.0, 44100.0, 96000.0));

@@ -46,10 +46,10 @@ vanto::HostFacts lastHostFacts(const ProcessorHarness& harness) {
     return facts;
 }
 
-TEST(ProcessorComponent, DeclaresStereoInAndOutAMidiInputAndNamesItsController) {
+TEST(ProcessorComponent, DeclaresStereoMainBusesAnInactiveSidechainAMidiInputAndNamesItsController) {
     ProcessorHarness harness;
     IComponent& component = harness.component();
-    EXPECT_EQ(component.getBusCount(kAudio, kInput), 1);
+    EXPECT_EQ(component.getBusCount(kAudio, kInput), 2);
     EXPECT_EQ(component.getBusCount(kAudio, kOutput), 1);
     EXPECT_EQ(component.getBusCount(kEvent, kInput), 1);
     EXPECT_EQ(component.getBusCount(kEvent, kOutput), 0);
@@ -68,6 +68,12 @@ TEST(ProcessorComponent, DeclaresStereoInAndOutAMidiInputAndNamesItsController) 
         EXPECT_EQ(info.busType, kMain);
         EXPECT_EQ(info.flags, static_cast<uint32>(BusInfo::kDefaultActive));
     }
+    BusInfo sidechain{};
+    ASSERT_EQ(component.getBusInfo(kAudio, kInput, 1, sidechain), kResultOk);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(sidechain.name)), u"Sidechain");
+    EXPECT_EQ(sidechain.channelCount, 2);
+    EXPECT_EQ(sidechain.busType, kAux);
+    EXPECT_EQ(sidechain.flags, 0u) << "the side-chain is inactive until the host activates it";
     TUID controller{};
     ASSERT_EQ(component.getControllerClassId(controller), kResultOk);
     const unsigned char expected[16] = {0xe8, 0xe5, 0x68, 0x81, 0xe7, 0xe5, 0x66, 0xee,
@@ -75,7 +81,7 @@ TEST(ProcessorComponent, DeclaresStereoInAndOutAMidiInputAndNamesItsController) 
     EXPECT_EQ(std::memcmp(controller, expected, 16), 0);
 }
 
-TEST(ProcessorComponent, AcceptsOnlyOneStereoInputWithOneStereoOutput) {
+TEST(ProcessorComponent, AcceptsStereoMainBusesWithOrWithoutAMonoOrStereoSidechain) {
     struct Case {
         const char* what;
         std::vector<SpeakerArrangement> inputs;
@@ -87,9 +93,44 @@ TEST(ProcessorComponent, AcceptsOnlyOneStereoInputWithOneStereoOutput) {
         {"stereo in, stereo out", {SpeakerArr::kStereo}, {SpeakerArr::kStereo}, false, kResultOk},
         {"mono in, mono out", {SpeakerArr::kMono}, {SpeakerArr::kMono}, false, kResultFalse},
         {"stereo in, mono out", {SpeakerArr::kStereo}, {SpeakerArr::kMono}, false, kResultFalse},
-        {"two input buses",
+        {"stereo side-chain",
          {SpeakerArr::kStereo, SpeakerArr::kStereo},
          {SpeakerArr::kStereo},
+         false,
+         kResultOk},
+        {"mono side-chain",
+         {SpeakerArr::kStereo, SpeakerArr::kMono},
+         {SpeakerArr::kStereo},
+         false,
+         kResultOk},
+        {"surround main with side-chain",
+         {SpeakerArr::k51, SpeakerArr::kStereo},
+         {SpeakerArr::kStereo},
+         false,
+         kResultFalse},
+        {"side-chain without speakers",
+         {SpeakerArr::kStereo, SpeakerArr::kEmpty},
+         {SpeakerArr::kStereo},
+         false,
+         kResultFalse},
+        {"surround side-chain",
+         {SpeakerArr::kStereo, SpeakerArr::k51},
+         {SpeakerArr::kStereo},
+         false,
+         kResultFalse},
+        {"mono main with side-chain",
+         {SpeakerArr::kMono, SpeakerArr::kStereo},
+         {SpeakerArr::kStereo},
+         false,
+         kResultFalse},
+        {"three input buses",
+         {SpeakerArr::kStereo, SpeakerArr::kStereo, SpeakerArr::kStereo},
+         {SpeakerArr::kStereo},
+         false,
+         kResultFalse},
+        {"two output buses",
+         {SpeakerArr::kStereo},
+         {SpeakerArr::kStereo, SpeakerArr::kStereo},
          false,
          kResultFalse},
         {"no output bus", {SpeakerArr::kStereo}, {}, false, kResultFalse},
@@ -107,6 +148,10 @@ TEST(ProcessorComponent, AcceptsOnlyOneStereoInputWithOneStereoOutput) {
         SpeakerArrangement input = 0;
         ASSERT_EQ(harness.processor().getBusArrangement(kInput, 0, input), kResultTrue);
         EXPECT_EQ(input, SpeakerArr::kStereo) << c.what << ": a refused request changes nothing";
+        SpeakerArrangement sidechain = 0;
+        ASSERT_EQ(harness.processor().getBusArrangement(kInput, 1, sidechain), kResultTrue);
+        const bool setsSidechain = c.expected == kResultOk && c.inputs.size() == 2;
+        EXPECT_EQ(sidechain, setsSidechain ? c.inputs[1] : SpeakerArr::kStereo) << c.what;
         // Only an accepted arrangement tells the controller about the new buses.
         EXPECT_EQ(harness.recorder().withId("vanto.diag.hostFacts").size(), c.expected == kResultOk ? 1u : 0u)
             << c.what;
@@ -179,16 +224,20 @@ TEST(ProcessorComponent, SendsHostFactsAfterEachSetUpAndActivation) {
     EXPECT_EQ(facts.latencySamples, 35);
     EXPECT_EQ(facts.internalSampleRate, 48000.0);
     EXPECT_EQ(facts.lastBlockFrames, -1);
-    ASSERT_EQ(facts.busCount, 2u);
+    ASSERT_EQ(facts.busCount, 3u);
     EXPECT_STREQ(facts.buses[0].id, "in0");
     EXPECT_EQ(facts.buses[0].isInput, 1);
-    EXPECT_STREQ(facts.buses[1].id, "out0");
-    EXPECT_EQ(facts.buses[1].isInput, 0);
-    for (const vanto::HostBusFacts& bus : {facts.buses[0], facts.buses[1]}) {
+    EXPECT_STREQ(facts.buses[1].id, "in1");
+    EXPECT_EQ(facts.buses[1].isInput, 1);
+    EXPECT_STREQ(facts.buses[2].id, "out0");
+    EXPECT_EQ(facts.buses[2].isInput, 0);
+    for (const vanto::HostBusFacts& bus : {facts.buses[0], facts.buses[1], facts.buses[2]}) {
         EXPECT_EQ(bus.channels, 2u);
-        EXPECT_EQ(bus.active, 1);
         EXPECT_STREQ(bus.layout, "stereo");
     }
+    EXPECT_EQ(facts.buses[0].active, 1);
+    EXPECT_EQ(facts.buses[1].active, 0) << "the side-chain stays off until the host activates it";
+    EXPECT_EQ(facts.buses[2].active, 1);
 }
 
 // Mix 0 and output 1 pass the input through unchanged, so silence in gives silence out.

@@ -135,6 +135,10 @@ tresult ProcessorHarness::notify(const char* id, const std::optional<std::string
     if (payload) {
         message->getAttributes()->setBinary("json", payload->data(), static_cast<uint32>(payload->size()));
     }
+    return deliver(message);
+}
+
+tresult ProcessorHarness::deliver(IMessage* message) {
     return componentConnection->notify(message);
 }
 

@@ -65,6 +65,8 @@ class ProcessorHarness {
     Steinberg::tresult notify(const char* id, const std::optional<std::string>& payload);
     // A message without any attribute list of its own content, such as an id-only message.
     Steinberg::IPtr<Steinberg::Vst::IMessage> makeMessage(const char* id);
+    // Hands a message made with makeMessage to the processor, as the controller's connection does.
+    Steinberg::tresult deliver(Steinberg::Vst::IMessage* message);
 
     // The component state as a host saves it; empty when getState fails.
     std::string saveState();

@@ -32,6 +32,7 @@ int fail(const std::string& message) {
 }
 
 bool loadSignal(const PreviewOptions& options, PreviewSignal& signal, std::string& error) {
+    signal.transportStepSeconds = options.transportStepSeconds;
     if (options.input.empty()) {
         signal.audio = vanto::makeDemoSignal(kDemoRate, kDemoSeconds);
         signal.sampleRate = kDemoRate;

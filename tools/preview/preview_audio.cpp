@@ -12,9 +12,9 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 PreviewAudio::PreviewAudio(IAudioProcessor& processor, StereoBuffer input, double sampleRate, int blockFrames,
-                           EditRing& toProcessor, EditRing& taken, WakeSignal& wake)
+                           HostTransport transport, EditRing& toProcessor, EditRing& taken, WakeSignal& wake)
     : processor(processor), input(std::move(input)), sampleRate(sampleRate), blockFrames(blockFrames),
-      toProcessor(toProcessor), taken(taken), wake(wake) {}
+      transport(transport), toProcessor(toProcessor), taken(taken), wake(wake) {}
 
 PreviewAudio::~PreviewAudio() {
     stop();
@@ -87,13 +87,7 @@ void PreviewAudio::run() {
         }
         ProcessData& data = block.prepare(blockFrames);
         ProcessContext& context = block.processContext();
-        context.state =
-            ProcessContext::kPlaying | ProcessContext::kTempoValid | ProcessContext::kTimeSigValid;
-        context.sampleRate = sampleRate;
-        context.projectTimeSamples = projectTime;
-        context.tempo = 120;
-        context.timeSigNumerator = 4;
-        context.timeSigDenominator = 4;
+        transport.fill(context, projectTime);
         data.processContext = &context;
         processor.process(data);
         projectTime += blockFrames;

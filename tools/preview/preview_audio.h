@@ -4,6 +4,7 @@
 // are handed back so the host side can read them back into the controller.
 #pragma once
 
+#include "host_transport.h"
 #include "parameter_edit.h"
 #include "spsc_ring.h"
 #include "stereo_buffer.h"
@@ -23,7 +24,8 @@ class PreviewAudio {
     // The processor must be set up for `sampleRate` and `blockFrames` and active; `input` must not be
     // empty.
     PreviewAudio(Steinberg::Vst::IAudioProcessor& processor, StereoBuffer input, double sampleRate,
-                 int blockFrames, EditRing& toProcessor, EditRing& taken, WakeSignal& wake);
+                 int blockFrames, HostTransport transport, EditRing& toProcessor, EditRing& taken,
+                 WakeSignal& wake);
     ~PreviewAudio();
     PreviewAudio(const PreviewAudio&) = delete;
     PreviewAudio& operator=(const PreviewAudio&) = delete;
@@ -38,6 +40,7 @@ class PreviewAudio {
     StereoBuffer input;
     double sampleRate;
     int blockFrames;
+    HostTransport transport;
     EditRing& toProcessor;
     EditRing& taken;
     WakeSignal& wake;

@@ -53,9 +53,10 @@ std::unique_ptr<PreviewPlugin> PreviewPlugin::start(const std::string& bundlePat
         error = "the processor refused to start at " + std::to_string(signal.sampleRate) + " Hz";
         return nullptr;
     }
-    plugin->audio = std::make_unique<PreviewAudio>(*plugin->instance->processor(), std::move(signal.audio),
-                                                   signal.sampleRate, kBlockFrames, plugin->toProcessor,
-                                                   plugin->taken, wake);
+    plugin->audio = std::make_unique<PreviewAudio>(
+        *plugin->instance->processor(), std::move(signal.audio), signal.sampleRate, kBlockFrames,
+        HostTransport(signal.sampleRate, signal.transportStepSeconds), plugin->toProcessor, plugin->taken,
+        wake);
     plugin->audio->start();
     return plugin;
 }

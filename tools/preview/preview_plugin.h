@@ -43,6 +43,7 @@ class HostEditHandler final : public Steinberg::Vst::IComponentHandler {
 struct PreviewSignal {
     StereoBuffer audio;
     double sampleRate = 48000;
+    double transportStepSeconds = 0; // 0: a steady transport; see HostTransport
 };
 
 class PreviewPlugin {

@@ -75,6 +75,23 @@ bool readControllers(const std::string& path, std::vector<vanto::TimedController
     return true;
 }
 
+// The side-chain file, as long as the input: cut, or padded with silence.
+bool readSidechain(const vanto::RenderOptions& options, double rate, std::size_t frames,
+                   vanto::StereoBuffer& sidechain, std::string& error) {
+    double sidechainRate = 0;
+    if (!vanto::readAudioFile(options.sidechain, sidechain, sidechainRate, error)) {
+        return false;
+    }
+    if (sidechainRate != rate) {
+        error = options.sidechain + " runs at " + std::to_string(static_cast<long long>(sidechainRate)) +
+                " Hz; the input at " + std::to_string(static_cast<long long>(rate)) + " Hz";
+        return false;
+    }
+    sidechain.left.resize(frames, 0.0f);
+    sidechain.right.resize(frames, 0.0f);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,11 +116,20 @@ int main(int argc, char** argv) {
         return fail(error);
     }
 
+    vanto::StereoBuffer sidechain;
+    vanto::HostTimeline host{options.tempoFrom, options.tempoTo, nullptr};
+    if (!options.sidechain.empty()) {
+        if (!readSidechain(options, rate, input.frames(), sidechain, error)) {
+            return fail(error);
+        }
+        host.sidechain = &sidechain;
+    }
+
     const std::string bundle =
         options.bundle.empty() ? vanto::defaultBundlePath(DOVREL_BUILD_BUNDLE_DIR) : options.bundle;
     std::unique_ptr<vanto::PluginRender> plugin = vanto::PluginRender::load(bundle, error);
     if (!plugin || (!options.stateIn.empty() && !plugin->restoreState(stateIn, error)) ||
-        !plugin->start(rate, options.blockFrames, error)) {
+        !plugin->start(rate, options.blockFrames, error, host.sidechain != nullptr)) {
         return fail(error);
     }
 
@@ -124,7 +150,7 @@ int main(int argc, char** argv) {
                     meters.drain();
                 }
             },
-            error);
+            error, host);
         meters.detach();
         if (!rendered) {
             return fail(error);

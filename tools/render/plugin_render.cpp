@@ -99,8 +99,13 @@ bool PluginRender::restoreState(const std::string& document, std::string& error)
     return true;
 }
 
-bool PluginRender::start(double sampleRate, int frames, std::string& error) {
+bool PluginRender::start(double sampleRate, int frames, std::string& error, bool sidechain) {
     ProcessSetup setup{kOffline, kSample32, frames, sampleRate};
+    if (sidechain && (component->getBusCount(kAudio, kInput) < 2 ||
+                      component->activateBus(kAudio, kInput, 1, true) != kResultOk)) {
+        error = "the plug-in has no side-chain input to feed";
+        return false;
+    }
     // The plug-in logs why it refuses; the tool says it once, in its own words.
     StderrSilence quiet;
     active = processor->setupProcessing(setup) == kResultOk && component->setActive(true) == kResultOk;
@@ -111,7 +116,7 @@ bool PluginRender::start(double sampleRate, int frames, std::string& error) {
     }
     processing = processor->setProcessing(true) == kResultOk;
     blockFrames = frames;
-    this->sampleRate = sampleRate;
+    setupRate = sampleRate;
     return true;
 }
 
@@ -119,25 +124,52 @@ uint32_t PluginRender::latency() const {
     return processor->getLatencySamples();
 }
 
+namespace {
+
+// Copies the frames of `source` from `start` into the bus's channels, silence past its end.
+void fillBus(host::ProcessBlock& block, int32 bus, const StereoBuffer& source, std::size_t start) {
+    const std::size_t frames = source.frames();
+    const std::size_t count = start < frames ? std::min<std::size_t>(block.maxFrames(), frames - start) : 0;
+    for (int channel = 0; channel < 2; ++channel) {
+        const std::vector<float>& samples = channel == 0 ? source.left : source.right;
+        const auto destination = block.input(bus, channel);
+        std::copy_n(samples.begin() + static_cast<std::ptrdiff_t>(std::min(start, frames)), count,
+                    destination.begin());
+        std::fill(destination.begin() + static_cast<std::ptrdiff_t>(count), destination.end(), 0.0f);
+    }
+}
+
+void fillContext(ProcessContext& context, const HostTimeline& host, std::size_t start, std::size_t frames,
+                 double sampleRate) {
+    context = {};
+    context.state = ProcessContext::kPlaying;
+    context.sampleRate = sampleRate;
+    context.projectTimeSamples = static_cast<TSamples>(start);
+    if (host.hasTempo()) {
+        context.state |= ProcessContext::kTempoValid;
+        context.tempo = host.tempoAt(start, frames);
+    }
+}
+
+} // namespace
+
 bool PluginRender::render(const StereoBuffer& input, const NormalizedValues& values,
                           const std::vector<TimedController>& controllers, StereoBuffer& output,
-                          const std::function<void(uint64_t)>& progress, std::string& error) {
+                          const std::function<void(uint64_t)>& progress, std::string& error,
+                          const HostTimeline& host) {
     const std::size_t delay = latency();
     const std::size_t frames = input.frames();
     const std::size_t total = frames + delay;
-    host::ProcessBlock block({2}, {2}, blockFrames);
+    host::ProcessBlock block(host.sidechain != nullptr ? std::vector<int32>{2, 2} : std::vector<int32>{2},
+                             {2}, blockFrames);
     output = StereoBuffer(frames);
     std::size_t nextController = 0;
     for (std::size_t start = 0; start < total; start += static_cast<std::size_t>(blockFrames)) {
         const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(blockFrames), total - start);
         // Past the end of the input the tail is flushed with silence.
-        const std::size_t fromInput = start < frames ? std::min(count, frames - start) : 0;
-        for (int channel = 0; channel < 2; ++channel) {
-            const std::vector<float>& source = channel == 0 ? input.left : input.right;
-            const auto destination = block.input(0, channel);
-            std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(std::min(start, frames)), fromInput,
-                        destination.begin());
-            std::fill(destination.begin() + static_cast<std::ptrdiff_t>(fromInput), destination.end(), 0.0f);
+        fillBus(block, 0, input, start);
+        if (host.sidechain != nullptr) {
+            fillBus(block, 1, *host.sidechain, start);
         }
         block.clearQueues();
         if (start == 0) {
@@ -147,11 +179,13 @@ bool PluginRender::render(const StereoBuffer& input, const NormalizedValues& val
                 }
             }
         }
-        if (!queueControllers(controllers, nextController, sampleRate, start, count,
+        if (!queueControllers(controllers, nextController, setupRate, start, count,
                               block.inputParameterChanges(), error)) {
             return false;
         }
-        if (processor->process(block.prepare(static_cast<int32>(count), kOffline)) != kResultOk) {
+        ProcessData& data = block.prepare(static_cast<int32>(count), kOffline);
+        fillContext(block.processContext(), host, start, frames, setupRate);
+        if (processor->process(data) != kResultOk) {
             error = "the effect failed to render the block at frame " + std::to_string(start);
             return false;
         }

@@ -3,6 +3,7 @@
 // activated and fed host blocks. Only the processor is made; rendering needs no edit controller.
 #pragma once
 
+#include "host_timeline.h"
 #include "midi_file.h"
 #include "parameter_values.h"
 #include "stereo_buffer.h"
@@ -30,18 +31,21 @@ class PluginRender {
 
     // Hands the plug-in a component state document, before start().
     bool restoreState(const std::string& document, std::string& error);
-    // Sets the processor up for offline rendering and activates it.
-    bool start(double sampleRate, int blockFrames, std::string& error);
+    // Sets the processor up for offline rendering and activates it; with `sidechain` its side-chain
+    // bus is activated first.
+    bool start(double sampleRate, int blockFrames, std::string& error, bool sidechain = false);
     // The latency the processor reports once started, in frames.
     uint32_t latency() const;
     // Renders `input` into an output of the same length that lines up with it: the reported latency is
     // skipped and the tail flushed with silence. The values go in at the start of the first block, the
     // controller messages (in time order) into the MIDI input at their frames of the input, as a host
     // delivers them (each channel and controller number to its MIDI CC parameter). `progress` is told
-    // the frames rendered so far.
+    // the frames rendered so far. `host` adds a tempo and a side-chain (which must be as long as the
+    // input; start() must have activated the bus).
     bool render(const StereoBuffer& input, const NormalizedValues& values,
                 const std::vector<TimedController>& controllers, StereoBuffer& output,
-                const std::function<void(uint64_t)>& progress, std::string& error);
+                const std::function<void(uint64_t)>& progress, std::string& error,
+                const HostTimeline& host = {});
     bool saveState(std::string& document, std::string& error);
 
     // The started processor, for callers that drive their own blocks.
@@ -58,7 +62,7 @@ class PluginRender {
     Steinberg::IPtr<Steinberg::Vst::IComponent> component;
     Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processor;
     int blockFrames = 0;
-    double sampleRate = 0;
+    double setupRate = 0;
     bool initialized = false;
     bool active = false;
     bool processing = false;

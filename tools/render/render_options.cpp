@@ -14,6 +14,19 @@ bool readBlockFrames(const std::string& text, int& frames) {
     return failure == std::errc() && stop == end && frames > 0;
 }
 
+bool readTempo(const std::string& text, double& bpm) {
+    const char* end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, bpm);
+    return failure == std::errc() && stop == end && bpm > 0 && bpm <= 1000;
+}
+
+// "FROM:TO", two tempos.
+bool readTempoRamp(const std::string& text, double& from, double& to) {
+    const std::size_t colon = text.find(':');
+    return colon != std::string::npos && readTempo(text.substr(0, colon), from) &&
+           readTempo(text.substr(colon + 1), to);
+}
+
 // The value of an option that takes one; false when the command line ends first.
 bool takeValue(int argc, char** argv, int& index, std::string& value) {
     if (index + 1 >= argc) {
@@ -32,7 +45,9 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
         std::string value;
         const bool takesValue = arg == "--preset" || arg == "--set" || arg == "--state-in" ||
                                 arg == "--state-out" || arg == "--block" || arg == "--bundle" ||
-                                arg == "--meters" || arg == "--plot" || arg == "--midi";
+                                arg == "--meters" || arg == "--plot" || arg == "--midi" || arg == "--tempo" ||
+                                arg == "--tempo-ramp" || arg == "--sidechain";
+
         if (takesValue && !takeValue(argc, argv, index, value)) {
             error = arg + " needs a value";
             return false;
@@ -57,6 +72,19 @@ bool parseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
             options.metersPlot = value;
         } else if (arg == "--midi") {
             options.midiFile = value;
+        } else if (arg == "--sidechain") {
+            options.sidechain = value;
+        } else if (arg == "--tempo") {
+            if (!readTempo(value, options.tempoFrom)) {
+                error = "--tempo needs a tempo in BPM above 0 (at most 1000), got \"" + value + "\"";
+                return false;
+            }
+            options.tempoTo = options.tempoFrom;
+        } else if (arg == "--tempo-ramp") {
+            if (!readTempoRamp(value, options.tempoFrom, options.tempoTo)) {
+                error = "--tempo-ramp needs FROM:TO, two tempos in BPM above 0, got \"" + value + "\"";
+                return false;
+            }
         } else if (arg == "--block") {
             if (!readBlockFrames(value, options.blockFrames)) {
                 error = "--block needs a positive whole number of frames, got \"" + value + "\"";
@@ -98,6 +126,11 @@ void printRenderUsage(std::FILE* to) {
             "                       plug-in's MIDI input at their times (the CC map, e.g. from\n"
             "                       --state-in, says what they control)\n"
             "  --block N            host block size in frames (default 512)\n"
+            "  --tempo BPM          play as a host at this tempo (the plug-in follows it when\n"
+            "                       sync.source is 1)\n"
+            "  --tempo-ramp FROM:TO play as a host whose tempo moves from FROM to TO over the input\n"
+            "  --sidechain FILE     feed FILE to the side-chain bus (same rate as the input; cut or\n"
+            "                       padded with silence to its length)\n"
             "  --bundle PATH        the plug-in bundle (default ~/.vst3/Dovrel.vst3 when installed,\n"
             "                       else the bundle of the build the tool came from)\n"
             "  --demo               render the built-in 10 s demo at 48000 Hz\n"

@@ -23,6 +23,9 @@ struct RenderOptions {
     std::string metersPlot;            // where to draw the meter records as PNG; empty: nowhere
 
     bool wantsMeters() const { return !metersCsv.empty() || !metersPlot.empty(); }
+    double tempoFrom = 0;  // host tempo in BPM at the start (0: the host gives none)
+    double tempoTo = 0;    // host tempo at the end (a ramp when it differs)
+    std::string sidechain; // WAV fed to the side-chain bus; empty: the bus stays off
 };
 
 // False with a message when the command line is malformed or incomplete.

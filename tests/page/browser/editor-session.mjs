@@ -9,11 +9,12 @@ import { chromium } from 'playwright-core';
 
 const CHROMIUM_FLAGS = ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run'];
 
-export async function startPreview() {
+// `extraArgs`: further options for dovrel-preview, such as a changing host transport.
+export async function startPreview(extraArgs = []) {
   const program = process.env.DOVREL_PREVIEW;
   if (!program) throw new Error('DOVREL_PREVIEW must name the dovrel-preview program');
   const args = process.env.DOVREL_BUNDLE ? ['--bundle', process.env.DOVREL_BUNDLE] : [];
-  const child = spawn(program, [...args, '--port', '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const child = spawn(program, [...args, ...extraArgs, '--port', '0'], { stdio: ['ignore', 'pipe', 'inherit'] });
   const address = await new Promise((resolve, reject) => {
     let text = '';
     child.stdout.on('data', (chunk) => {

@@ -31,10 +31,10 @@ const LABELS = {
 
 // What each choice does, for the control's tooltip.
 export const CHOICE_HINTS = {
-  'sidechain.source': 'External listens to the main input too: the plug-in has no side-chain bus',
+  'sidechain.source': 'External listens to the side-chain bus when the host feeds it, else to the main input',
   'time.feel': 'Dovrel morph follows the Dovrel macro from Tight through Smooth to Breathe',
   'sidechain.audition': 'Side-chain plays what the detector hears; Delta plays only what the effect changes',
-  'sync.source': 'Timing always follows the Tempo control',
+  'sync.source': 'Host follows the song\'s tempo while the host gives one; Manual follows the Tempo control',
 };
 
 // The names of a row's choices in value order, or null for rows whose values are amounts.

@@ -1,7 +1,8 @@
 // The groove picture: the low band's ducking over one bar at the current settings, with the beats,
 // the kicks (filled: a hit; ringed: a kick that only restarted the hold; an accent line: a hit whose
 // hold is swung) and the window after each hit in which its strength is captured (attack and hold).
-// It is redrawn once per frame at most, whenever a value it depends on changes.
+// It is redrawn once per frame at most, whenever a value it depends on changes. While the timing
+// follows the host's tempo ("sync.source" Host), the picture is drawn at that tempo.
 import { el } from './dom.js';
 import { grooveEnvelope } from './groove-model.js';
 import { noteValueName } from './choice-labels.js';
@@ -22,6 +23,7 @@ export class GroovePicture {
   #caption;
   #pending = false;
   #waiting = [];
+  #hostBpm = null;
 
   constructor(session) {
     this.#session = session;
@@ -32,6 +34,12 @@ export class GroovePicture {
       if (INPUTS.has(path)) this.schedule();
     });
     new ResizeObserver(() => this.schedule()).observe(this.#canvas);
+  }
+
+  // The effective tempo the controller reports ({bpm, source}); the host's one replaces "sync.bpm".
+  followTempo(tempo) {
+    this.#hostBpm = tempo?.source === 'Host' ? tempo.bpm : null;
+    this.schedule();
   }
 
   // Resolves after the next drawing.
@@ -58,7 +66,9 @@ export class GroovePicture {
     const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
     const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
     if (canvas.width !== width || canvas.height !== height) Object.assign(canvas, { width, height });
-    const envelope = grooveEnvelope(this.#session.values(), { pointsPerSecond: 2000 });
+    const values = this.#session.values();
+    if (this.#hostBpm !== null) values['sync.bpm'] = this.#hostBpm;
+    const envelope = grooveEnvelope(values, { pointsPerSecond: 2000 });
     const g = canvas.getContext('2d');
     g.setTransform(ratio, 0, 0, ratio, 0, 0);
     this.#paint(g, canvas.clientWidth, canvas.clientHeight, envelope);

@@ -12,6 +12,7 @@ import { MetersPanel } from './meters-panel.js';
 import { groupSections, macroSection } from './param-panel.js';
 import { ParamSession } from './param-session.js';
 import { PresetTracker } from './preset-tracker.js';
+import { TempoReadout } from './tempo-readout.js';
 import { Toolbar } from './toolbar.js';
 
 const FEEDS = ['lifecycle', 'transport', 'host', 'midiIn'];
@@ -45,6 +46,7 @@ const diagnostics = new DiagnosticsPanel(link);
 let replayPending = false;
 const subscription = new FeedSubscription(link, FEEDS, 30, () => { replayPending = true; });
 const meters = new MetersPanel(link, session, subscription);
+const tempo = new TempoReadout(link, (t) => picture.followTempo(t));
 
 function undo() {
   const step = history.undo();
@@ -105,6 +107,7 @@ document.body.append(
   toolbar.node,
   el('main', { class: 'editor' }, [
     el('p', { class: 'offline', hidden: link.connected, role: 'alert', text: 'This page is not connected to Dovrel: open it from the plug-in or from dovrel-preview.' }),
+    tempo.node,
     macroSection(session, picture),
     meters.node,
     groupSections(session),

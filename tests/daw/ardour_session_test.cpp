@@ -1,0 +1,118 @@
+// The plug-in in a real DAW: Ardour's headless Lua session tool loads the built bundle from a private
+// VST 3 folder, sees its side-chain input, and renders a 100 BPM session in which Dovrel follows the
+// host's tempo. Skipped when Ardour is not installed.
+#include "banks/temp_folder.h"
+#include "wav_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vanto::fixtures::TempFolder;
+
+constexpr const char* kLuaSession = "/usr/bin/ardour7-lua";
+constexpr const char* kVst3Scanner = "/usr/lib/ardour7/ardour-vst3-scanner";
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+// Runs `command` with Ardour's home and configuration inside `folder`, its output kept in `log`.
+int runIsolated(const TempFolder& folder, const std::string& command, const std::string& log) {
+    const std::string environment =
+        "HOME=" + quoted(folder.at("home")) + " XDG_CONFIG_HOME=" + quoted(folder.at("config")) +
+        " XDG_CACHE_HOME=" + quoted(folder.at("cache")) + " LD_LIBRARY_PATH=/usr/lib/ardour7 ";
+    const int status =
+        std::system((environment + "timeout 180 " + command + " >" + quoted(log) + " 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Where the level dips: the first frame of each stretch below `threshold` after at least 50 ms above.
+std::vector<std::size_t> dipStarts(const std::vector<float>& samples, float threshold, std::size_t quiet) {
+    std::vector<std::size_t> starts;
+    std::size_t above = quiet;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (std::fabs(samples[i]) >= threshold) {
+            ++above;
+            continue;
+        }
+        if (above >= quiet) {
+            starts.push_back(i);
+        }
+        above = 0;
+    }
+    return starts;
+}
+
+TEST(Ardour, LoadsDovrelSeesItsSidechainAndRendersDucksAtTheSessionsTempo) {
+    if (!fs::exists(kLuaSession) || !fs::exists(kVst3Scanner)) {
+        GTEST_SKIP() << "Ardour 7 (" << kLuaSession << ", " << kVst3Scanner << ") is not installed";
+    }
+    TempFolder folder;
+    fs::create_directories(folder.at("home/.vst3"));
+    fs::create_directories(folder.at("config/ardour7"));
+    fs::create_directories(folder.at("out"));
+    fs::create_directory_symlink(DOVREL_BUNDLE_PATH, folder.at("home/.vst3/Dovrel.vst3"));
+
+    // Ardour reads VST 3 plug-ins from its cache, which its scanner writes.
+    ASSERT_EQ(runIsolated(folder,
+                          std::string(kVst3Scanner) + " " + quoted(folder.at("home/.vst3/Dovrel.vst3")),
+                          folder.at("scan.log")),
+              0)
+        << readText(folder.at("scan.log"));
+
+    std::string script = readText(DOVREL_ARDOUR_SCRIPT);
+    ASSERT_FALSE(script.empty());
+    replaceAll(script, "@OUT_FOLDER@", folder.at("out"));
+    replaceAll(script, "@SESSION_FOLDER@", folder.at("session"));
+    std::ofstream(folder.at("session.lua")) << script;
+    const int result = runIsolated(folder, std::string(kLuaSession) + " " + quoted(folder.at("session.lua")),
+                                   folder.at("session.log"));
+    const std::string log = readText(folder.at("session.log"));
+    ASSERT_EQ(result, 0) << log;
+    ASSERT_EQ(log.find("Error"), std::string::npos) << log;
+    EXPECT_NE(log.find("dovrel-inputs 4"), std::string::npos) << "two main and two side-chain inputs\n"
+                                                              << log;
+    ASSERT_NE(log.find("dovrel-export true"), std::string::npos) << log;
+
+    vanto::StereoBuffer render;
+    double rate = 0;
+    std::string error;
+    ASSERT_TRUE(vanto::readAudioFile(folder.at("out/render.wav"), render, rate, error)) << error;
+    ASSERT_GT(render.frames(), static_cast<std::size_t>(rate * 3.5));
+    // The level between the ducks, and ducks that reach 2 dB below it.
+    const float level =
+        *std::max_element(render.left.begin() + static_cast<std::ptrdiff_t>(rate * 0.2), render.left.end(),
+                          [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+    const std::vector<std::size_t> dips =
+        dipStarts(render.left, std::fabs(level) * 0.79f, static_cast<std::size_t>(rate * 0.05));
+    ASSERT_GE(dips.size(), 10u) << "level " << level;
+    // Division 1/8 at 100 BPM: a duck every 0.3 s (at 120 BPM it would be 0.25 s).
+    for (std::size_t i = 2; i < dips.size(); ++i) {
+        EXPECT_NEAR(static_cast<double>(dips[i] - dips[i - 1]) / rate, 0.3, 0.006) << "duck " << i;
+    }
+}
+
+} // namespace
