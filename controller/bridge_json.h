@@ -4,6 +4,7 @@
 
 #include "ccmap/cc_map.h"
 #include "diagnostics/host_facts.h"
+#include "diagnostics/identity_json.h"
 #include "diagnostics/preset_state_facts.h"
 
 #include <string>
@@ -18,6 +19,7 @@ struct HelloInputs {
     std::string_view runtimeHealth;     // the processor's latest report; empty while none arrived
     const HostFacts* host = nullptr;
     const PresetStateFacts* presetState = nullptr;
+    DiagnosticUiBuild ui; // the shipped page's manifest facts
 };
 
 // {"type":"vanto.hello","plugin":{…},"params":[…],"factoryPresets":[…][,"ccMap":…][,"runtimeHealth":…],
