@@ -22,7 +22,8 @@ inline constexpr int kHelperPassedDescriptor = 3;
 // The environment a helper gets from `environment` (a null-terminated list of "NAME=value").
 std::vector<std::string> helperEnvironment(const char* const* environment);
 
-// Starts `program` with `arguments` and returns its process id, or -1 with the reason in `error`.
+// Starts `program` with `arguments` and returns its process id, or -1 with the reason in `error`
+// (short: it may end up in a lifecycle event).
 // The caller waits for it.
 int spawnHelperProgram(const std::string& program, const std::vector<std::string>& arguments,
                        const HelperDescriptors& descriptors, std::string& error);

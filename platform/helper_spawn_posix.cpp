@@ -120,9 +120,7 @@ int spawnHelperProgram(const std::string& program, const std::vector<std::string
     const int failure =
         posix_spawn(&child, program.c_str(), actions.get(), attributes.get(), argv.data(), envp.data());
     if (failure != 0) {
-        error = program;
-        error += ": ";
-        error += std::strerror(failure);
+        error = std::strerror(failure);
         return -1;
     }
     return child;

@@ -57,19 +57,18 @@ std::string exitDescription(int pid) {
         }
         if (ended < 0 || std::chrono::steady_clock::now() >= deadline) {
             reapChildWhenItEnds(pid);
-            return "the editor helper closed its connection";
+            return "editor helper closed its connection";
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     char text[96];
     if (WIFEXITED(status) && WEXITSTATUS(status) == kEditorHelperLoadFailed) {
-        std::snprintf(text, sizeof text,
-                      "the editor helper could not start (exit status %d: WebKitGTK missing?)",
+        std::snprintf(text, sizeof text, "editor helper exit status %d (WebKitGTK missing?)",
                       WEXITSTATUS(status));
     } else if (WIFEXITED(status)) {
-        std::snprintf(text, sizeof text, "the editor helper ended with exit status %d", WEXITSTATUS(status));
+        std::snprintf(text, sizeof text, "editor helper ended with exit status %d", WEXITSTATUS(status));
     } else {
-        std::snprintf(text, sizeof text, "the editor helper ended through signal %d", WTERMSIG(status));
+        std::snprintf(text, sizeof text, "editor helper ended by signal %d", WTERMSIG(status));
     }
     return text;
 }
@@ -132,7 +131,7 @@ class HelperWebView final : public BridgedWebView {
     bool start(const std::string& root, void* parent, EditorRect rect) {
         int ends[2];
         if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends) != 0) {
-            host_->onEditorError("webview allocation failed: no socket for the editor helper");
+            host_->onEditorError("webview allocation failed: no socket for the helper");
             return false;
         }
         socket_ = ends[0];
@@ -151,14 +150,15 @@ class HelperWebView final : public BridgedWebView {
         close(ends[1]);
         if (pid_ < 0) {
             stopHelper();
-            const std::string reason = "webview allocation failed: " + error;
+            std::string reason = "webview allocation failed: ";
+            reason += error;
             host_->onEditorError(reason.c_str());
             return false;
         }
         handler_ = new SocketHandler(this);
         if (runLoop_->registerEventHandler(handler_, socket_) != kResultOk) {
             stopHelper();
-            host_->onEditorError("webview allocation failed: the host's run loop refused the editor socket");
+            host_->onEditorError("webview allocation failed: the run loop refused the socket");
             return false;
         }
         host_->setBridgeSink([this](const std::string& message) { send(EditorFrameKind::deliver, message); });
@@ -211,7 +211,7 @@ class HelperWebView final : public BridgedWebView {
             case EditorFrameReader::Result::needMore:
                 return;
             case EditorFrameReader::Result::refused:
-                lost("the editor helper sent a frame this plug-in cannot read");
+                lost("editor helper sent an unreadable frame");
                 return;
             case EditorFrameReader::Result::frame:
                 handle(frame);
@@ -317,7 +317,7 @@ std::unique_ptr<BridgedWebView> vantoCreateBridgedWebView(BridgeHost* host, cons
     }
     FUnknownPtr<IRunLoop> runLoop(frame);
     if (!runLoop) {
-        host->onEditorError("webview allocation failed: the host offers no run loop");
+        host->onEditorError("webview allocation failed: no run loop from the host");
         return nullptr;
     }
     auto view = std::make_unique<HelperWebView>(host, runLoop);

@@ -1,6 +1,7 @@
 // The editor as a Linux DAW shows it: the built bundle loaded as a host loads it, its view created
 // through createView("editor") and attached to an X11 window of a private Xvfb display with openbox,
-// served from the host's run loop. The page in the dovrel-editor helper is worked with xdotool.
+// served from the host's run loop. The page in the dovrel-editor helper is worked with xdotool, as a
+// producer works it with mouse and keyboard.
 #include "bundle_fixture.h"
 #include "run_loop_frame.h"
 #include "support/child_processes.h"
@@ -15,25 +16,49 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Steinberg::IPlugView;
+using Steinberg::kInvalidArgument;
 using Steinberg::kResultFalse;
 using Steinberg::kResultOk;
 using Steinberg::kResultTrue;
 using Steinberg::ViewRect;
+using Steinberg::Vst::ParamID;
+using vanto::host::Module;
 using vanto::host::PluginInstance;
 using vanto::host::RunLoopFrame;
+using vanto::test::runProgram;
 using vanto::test::XSession;
 
 const char* const kX11 = Steinberg::kPlatformTypeX11EmbedWindowID;
+constexpr double kGlueSetByHost = 0.2;
+constexpr ParamID kMacroGlue = 3;      // "macro.glue", 0 to 1, default 0.35
+constexpr ParamID kMaxReduction = 11;  // "budget.maxReduction", 0 to 18 dB
+constexpr ParamID kSidechainLink = 29; // "sidechain.link", 0 to 1
+
+// Where the page draws what the tests work with, in a 940 x 740 editor.
+struct Point {
+    int x;
+    int y;
+};
+constexpr Point kGlueDial = {309, 180};
+constexpr Point kMaxReductionField = {860, 365};
+constexpr Point kLinkBar = {355, 498};
+
+using BridgeCallback = void (*)(void* context, const char* bytes, std::size_t length);
 
 class EmbeddedEditor : public ::testing::Test {
   protected:
@@ -49,38 +74,131 @@ class EmbeddedEditor : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(session, nullptr);
-        ASSERT_NE(vanto::test::loadedBundle(), nullptr);
-        const auto processorClass = vanto::test::loadedBundle()->findClass(kVstAudioEffectClass);
-        ASSERT_TRUE(processorClass.has_value());
-        std::string error;
-        instance = PluginInstance::create(vanto::test::loadedBundle(),
-                                          reinterpret_cast<const char*>(processorClass->cid.data()), error);
-        ASSERT_NE(instance, nullptr) << error;
-        controller = instance->controller();
-        ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
         hostWindow = session->createHostWindow(940, 740);
     }
 
     void TearDown() override {
-        if (view != nullptr) {
-            view->removed();
-            view->release();
-        }
+        close();
         instance.reset();
         session->destroyWindow(hostWindow);
     }
 
-    // createView and attached, as a host opens the editor.
-    void open() {
+    void makeInstance(std::shared_ptr<Module> module) {
+        ASSERT_NE(module, nullptr);
+        const auto processorClass = module->findClass(kVstAudioEffectClass);
+        ASSERT_TRUE(processorClass.has_value());
+        std::string error;
+        instance =
+            PluginInstance::create(module, reinterpret_cast<const char*>(processorClass->cid.data()), error);
+        ASSERT_NE(instance, nullptr) << error;
+        controller = instance->controller();
+        ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
+    }
+
+    // createView("editor"), setFrame and attached, as a host opens the editor.
+    Steinberg::tresult open() {
         view = controller->createView(Steinberg::Vst::ViewType::kEditor);
-        ASSERT_NE(view, nullptr);
-        ASSERT_EQ(view->isPlatformTypeSupported(kX11), kResultTrue);
-        ASSERT_EQ(view->setFrame(&frame), kResultOk);
-        ASSERT_EQ(view->attached(reinterpret_cast<void*>(hostWindow), kX11), kResultOk);
+        EXPECT_NE(view, nullptr);
+        if (view == nullptr) {
+            return kResultFalse;
+        }
+        EXPECT_EQ(view->isPlatformTypeSupported(kX11), kResultTrue);
+        EXPECT_EQ(view->setFrame(&frame), kResultOk);
+        return view->attached(reinterpret_cast<void*>(hostWindow), kX11);
+    }
+
+    void close() {
+        if (view != nullptr) {
+            view->removed();
+            view->setFrame(nullptr);
+            view->release();
+            view = nullptr;
+        }
     }
 
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
         return frame.runUntil(done, timeout, [] { session->drainEvents(); });
+    }
+
+    // The editor helper and every process it started (WebKit's), once WebKit's page process runs.
+    std::vector<vanto::test::ProcessEntry> editorProcesses() {
+        std::vector<vanto::test::ProcessEntry> processes;
+        runUntil(
+            [&] {
+                processes = vanto::test::descendantProcesses(getpid());
+                std::erase_if(processes,
+                              [](const auto& p) { return p.name == "Xvfb" || p.name == "openbox"; });
+                return std::any_of(processes.begin(), processes.end(),
+                                   [](const auto& p) { return p.name.starts_with("WebKitWebProces"); });
+            },
+            20s);
+        return processes;
+    }
+
+    void click(Point at) {
+        ASSERT_EQ(runProgram({"xdotool", "mousemove", "--window", std::to_string(hostWindow),
+                              std::to_string(at.x), std::to_string(at.y), "click", "1"}),
+                  0);
+    }
+    void keys(const std::vector<std::string>& names) {
+        std::vector<std::string> command = {"xdotool", "key", "--delay", "30"};
+        command.insert(command.end(), names.begin(), names.end());
+        ASSERT_EQ(runProgram(command), 0);
+    }
+    void type(const std::string& text) {
+        ASSERT_EQ(runProgram({"xdotool", "type", "--delay", "30", text}), 0);
+    }
+
+    bool performed(ParamID id) const {
+        return std::any_of(handler.performed.begin(), handler.performed.end(),
+                           [id](const auto& edit) { return edit.first == id; });
+    }
+    double lastPerformed(ParamID id) const {
+        double value = -1;
+        for (const auto& [edited, normalized] : handler.performed) {
+            if (edited == id) {
+                value = normalized;
+            }
+        }
+        return value;
+    }
+
+    // The page knows the controller's values only from the hello: a key on the Glue dial moves it one
+    // notch from the value the host set before the editor opened, never from the page's default.
+    // Retried while the page is still loading.
+    bool nudgeGlueFromTheHello() {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            click(kGlueDial);
+            keys({"Up"});
+            if (runUntil([&] { return performed(kMacroGlue); }, 500ms)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The lifecycle log as the page would see it, read through the bridge functions once the editor's
+    // own sink is gone.
+    std::string lifecycleReplay(Module& module) {
+        auto install = reinterpret_cast<int (*)(Steinberg::FUnknown*, BridgeCallback, void*)>(
+            dlsym(module.libraryHandle(), "vantoInstallDiagnosticBridgeSink"));
+        auto deliver = reinterpret_cast<int (*)(Steinberg::FUnknown*, const char*, std::size_t)>(
+            dlsym(module.libraryHandle(), "vantoDeliverDiagnosticBridgeMessage"));
+        if (install == nullptr || deliver == nullptr) {
+            return {};
+        }
+        std::string page;
+        install(
+            controller,
+            [](void* text, const char* bytes, std::size_t length) {
+                static_cast<std::string*>(text)->append(bytes, length).append("\n");
+            },
+            &page);
+        const std::string subscribe = R"({"type":"vanto.diag.subscribe","feeds":["lifecycle"]})";
+        deliver(controller, subscribe.data(), subscribe.size());
+        install(controller, nullptr, nullptr);
+        return page;
     }
 
     static XSession* session;
@@ -94,17 +212,167 @@ class EmbeddedEditor : public ::testing::Test {
 
 XSession* EmbeddedEditor::session = nullptr;
 
-TEST_F(EmbeddedEditor, ShowsThePage) {
-    open();
-    runUntil([] { return false; }, 4000ms);
+bool allGone(const std::vector<vanto::test::ProcessEntry>& processes) {
+    return std::none_of(processes.begin(), processes.end(),
+                        [](const auto& p) { return vanto::test::processRunning(p.pid); });
+}
+
+TEST_F(EmbeddedEditor, ViewKeepsTheSizeRulesAndEmbedsOnlyIntoX11) {
+    makeInstance(vanto::test::loadedBundle());
+    view = controller->createView(Steinberg::Vst::ViewType::kEditor);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(controller->createView("other"), nullptr);
+    EXPECT_EQ(controller->createView(nullptr), nullptr);
+    EXPECT_EQ(view->isPlatformTypeSupported("NSView"), kResultFalse);
+    EXPECT_EQ(view->isPlatformTypeSupported(nullptr), kResultFalse);
+    EXPECT_EQ(view->attached(reinterpret_cast<void*>(hostWindow), "HWND"), kResultFalse);
+    EXPECT_EQ(view->attached(nullptr, kX11), kResultFalse);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.getWidth(), 940);
+    EXPECT_EQ(size.getHeight(), 740);
+    EXPECT_EQ(view->canResize(), kResultTrue);
+    ViewRect wanted(0, 0, 300, 2000);
+    EXPECT_EQ(view->checkSizeConstraint(&wanted), kResultOk);
+    EXPECT_EQ(wanted.getWidth(), 480);
+    EXPECT_EQ(wanted.getHeight(), 1200);
+    EXPECT_EQ(view->checkSizeConstraint(nullptr), kInvalidArgument);
+    EXPECT_EQ(view->onSize(nullptr), kResultFalse);
+}
+
+TEST_F(EmbeddedEditor, PageWorksTheControllerAndLeavesNothingBehind) {
+    makeInstance(vanto::test::loadedBundle());
+    ASSERT_EQ(controller->setParamNormalized(kMacroGlue, kGlueSetByHost), kResultOk);
+    ASSERT_EQ(open(), kResultOk);
+    const std::vector<vanto::test::ProcessEntry> processes = editorProcesses();
+    ASSERT_TRUE(std::any_of(processes.begin(), processes.end(),
+                            [](const auto& p) { return p.name == "dovrel-editor"; }));
+    EXPECT_EQ(frame.eventHandlerCount(), 1u);
+    EXPECT_GE(frame.timerCount(), 1u);
+
+    // Ready and greeted: a notch on the Glue dial starts from the value the hello carried.
+    ASSERT_TRUE(nudgeGlueFromTheHello());
+    EXPECT_NEAR(lastPerformed(kMacroGlue), kGlueSetByHost + 0.01, 1e-9);
+    EXPECT_NE(std::find(handler.calls.begin(), handler.calls.end(), "begin 3"), handler.calls.end());
+
+    // A typed value.
+    click(kMaxReductionField);
+    keys({"ctrl+a"});
+    type("12");
+    keys({"Return"});
+    ASSERT_TRUE(runUntil([&] { return performed(kMaxReduction); }, 5s));
+    EXPECT_NEAR(lastPerformed(kMaxReduction), 12.0 / 18.0, 1e-9);
+
+    // A click on a control (a bar takes the value under the pointer), then a key for it.
+    click(kLinkBar);
+    ASSERT_TRUE(runUntil([&] { return performed(kSidechainLink); }, 5s));
+    EXPECT_NEAR(lastPerformed(kSidechainLink), 0.5, 0.05);
+    keys({"Home"});
+    ASSERT_TRUE(runUntil([&] { return lastPerformed(kSidechainLink) == 0.0; }, 5s));
+    EXPECT_NE(std::find(handler.calls.begin(), handler.calls.end(), "begin 29"), handler.calls.end());
+    EXPECT_NE(std::find(handler.calls.begin(), handler.calls.end(), "end 29"), handler.calls.end());
+
+    // The host resizes: the embedded window follows, within the size rules.
+    ViewRect bigger(0, 0, 1000, 2000);
+    ASSERT_EQ(view->onSize(&bigger), kResultOk);
+    EXPECT_EQ(bigger.getHeight(), 1200);
+    int width = 0;
+    int height = 0;
+    EXPECT_TRUE(runUntil(
+        [&] { return session->childSize(hostWindow, width, height) && width == 1000 && height == 1200; }, 5s))
+        << width << " x " << height;
+    ViewRect back(0, 0, 940, 740);
+    ASSERT_EQ(view->onSize(&back), kResultOk);
+    runUntil([&] { return session->childSize(hostWindow, width, height) && width == 940 && height == 740; },
+             5s);
+    runUntil([] { return false; }, 500ms);
     EXPECT_TRUE(
         session->writeScreenshot(hostWindow, std::string(DOVREL_SCREENSHOT_DIR) + "/embedded-editor.png"));
-    for (const auto& process : vanto::test::descendantProcesses(getpid())) {
-        std::printf("child %ld %s\n", process.pid, process.name.c_str());
+
+    // Removed: the socket closes, and the helper and WebKit's processes end with it.
+    close();
+    EXPECT_EQ(frame.eventHandlerCount(), 0u);
+    EXPECT_TRUE(runUntil([&] { return allGone(processes); }, 5s));
+    for (const auto& p : processes) {
+        EXPECT_FALSE(vanto::test::processRunning(p.pid)) << p.name;
     }
-    for (const auto& call : handler.calls) {
-        std::printf("call %s\n", call.c_str());
+}
+
+TEST_F(EmbeddedEditor, OpensAgainInTheSameInstance) {
+    makeInstance(vanto::test::loadedBundle());
+    for (int round = 0; round < 2; ++round) {
+        handler.performed.clear();
+        ASSERT_EQ(open(), kResultOk) << round;
+        const auto processes = editorProcesses();
+        ASSERT_FALSE(processes.empty()) << round;
+        ASSERT_TRUE(nudgeGlueFromTheHello()) << round;
+        close();
+        EXPECT_TRUE(runUntil([&] { return allGone(processes); }, 5s)) << round;
     }
+    // The helper of each round has been waited for: no zombie is left either.
+    EXPECT_TRUE(runUntil([] { return vanto::test::childProcessNames().size() == 2; }, 3s)); // Xvfb, openbox
+}
+
+// A bundle copied without its editor helper, or with one that cannot start: the host gets no crash and
+// no hang, and the controller an editor error with the reason.
+class BrokenEditorHelper : public EmbeddedEditor {
+  protected:
+    void SetUp() override {
+        EmbeddedEditor::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "dovrel-editor-XXXXXX").string();
+        base = mkdtemp(pattern.data());
+        const fs::path built =
+            fs::path(vanto::test::loadedBundle()->binaryPath()).parent_path().parent_path();
+        const fs::path contents = base / "Dovrel.vst3" / "Contents";
+        fs::create_directories(contents / "x86_64-linux");
+        fs::copy(built / "x86_64-linux" / "Dovrel.so", contents / "x86_64-linux" / "Dovrel.so");
+        fs::copy(built / "Resources", contents / "Resources", fs::copy_options::recursive);
+        helper = contents / "x86_64-linux" / "dovrel-editor";
+    }
+    void TearDown() override {
+        EmbeddedEditor::TearDown();
+        module.reset();
+        fs::remove_all(base);
+    }
+    void loadCopy() {
+        std::string error;
+        module = Module::load((base / "Dovrel.vst3").string(), error);
+        ASSERT_NE(module, nullptr) << error;
+        makeInstance(module);
+    }
+
+    fs::path base;
+    fs::path helper;
+    std::shared_ptr<Module> module;
+};
+
+TEST_F(BrokenEditorHelper, MissingHelperIsAnEditorError) {
+    loadCopy();
+    EXPECT_EQ(open(), kResultFalse);
+    const std::string replay = lifecycleReplay(*module);
+    EXPECT_NE(replay.find("\"editorError\""), std::string::npos) << replay;
+    EXPECT_NE(replay.find("webview allocation failed: No such file or directory"), std::string::npos)
+        << replay;
+}
+
+TEST_F(BrokenEditorHelper, HelperThatCannotLoadIsAnEditorError) {
+    // What the loader does when WebKitGTK is not installed.
+    std::ofstream(helper)
+        << "#!/bin/sh\necho 'dovrel-editor: error while loading shared libraries' >&2\nexit 127\n";
+    fs::permissions(helper, fs::perms::owner_all);
+    loadCopy();
+    ASSERT_EQ(open(), kResultOk);
+    std::string replay;
+    ASSERT_TRUE(runUntil(
+        [&] {
+            replay = lifecycleReplay(*module);
+            return replay.find("editor helper exit status 127") != std::string::npos;
+        },
+        5s))
+        << replay;
+    EXPECT_NE(replay.find("\"editorError\""), std::string::npos) << replay;
+    EXPECT_EQ(frame.eventHandlerCount(), 0u);
+    close();
 }
 
 } // namespace

@@ -145,8 +145,8 @@ Window XSession::createHostWindow(int width, int height) {
     XMapWindow(connection, window);
     // The window manager maps it once it has framed it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    XEvent event;
-    while (!XCheckTypedWindowEvent(connection, window, MapNotify, &event) &&
+    XWindowAttributes attributes{};
+    while (XGetWindowAttributes(connection, window, &attributes) != 0 && attributes.map_state != IsViewable &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
