@@ -38,15 +38,26 @@ void stop(int pid) {
     }
 }
 
-// Xvfb picks a free display and writes its number to the descriptor it is given.
+// The first display from DOVREL_TEST_DISPLAY on (ten at most) that no other server holds; without it,
+// Xvfb picks a free display itself and writes its number to the descriptor it is given.
 std::string startServer(int& pid) {
-    const char* fixed = std::getenv("DOVREL_TEST_DISPLAY");
     const std::vector<std::string> common = {"-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"};
-    if (fixed != nullptr && *fixed != '\0') {
-        std::vector<std::string> arguments = {"Xvfb", std::string(":") + fixed};
-        arguments.insert(arguments.end(), common.begin(), common.end());
-        pid = spawn(arguments);
-        return pid > 0 ? std::string(":") + fixed : std::string();
+    if (const char* first = std::getenv("DOVREL_TEST_DISPLAY"); first != nullptr && *first != '\0') {
+        for (int display = std::atoi(first); display < std::atoi(first) + 10; ++display) {
+            const std::string name = ":" + std::to_string(display);
+            if (access(("/tmp/.X" + std::to_string(display) + "-lock").c_str(), F_OK) == 0) {
+                continue;
+            }
+            std::vector<std::string> arguments = {"Xvfb", name};
+            arguments.insert(arguments.end(), common.begin(), common.end());
+            pid = spawn(arguments);
+            // A server that lost the race for the display ends at once.
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+                return name;
+            }
+        }
+        return {};
     }
     int ends[2];
     if (pipe(ends) != 0) {

@@ -1,6 +1,6 @@
 // A private X display for tests of the embedded editor: Xvfb with the openbox window manager, and a
-// top-level window standing for the host's plug-in window. The display is the one named by
-// DOVREL_TEST_DISPLAY (a number) when set, otherwise a free one Xvfb picks itself.
+// top-level window standing for the host's plug-in window. The display is the first free one from
+// DOVREL_TEST_DISPLAY (a number) on when that is set, otherwise a free one Xvfb picks itself.
 #pragma once
 
 #include <memory>
