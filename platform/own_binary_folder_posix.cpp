@@ -1,4 +1,5 @@
-// The loaded binary's folder from the dynamic loader's record of the address of a function in it.
+// The loaded binary's folder from the dynamic loader's record of the address of a function in it
+// (dladdr, on Linux and macOS alike).
 #include "platform/own_binary_folder.h"
 
 #include <climits>
