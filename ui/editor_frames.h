@@ -16,8 +16,7 @@ enum class EditorFrameKind : uint8_t {
     close = 3,   // the view is going away
     // helper -> plug-in
     pageMessage = 16, // a message the page posted (JSON text)
-    embedded = 17,    // the web view sits in the host's window and loads the page
-    failure = 18,     // the helper cannot show the page; the payload says why
+    failure = 17,     // the helper cannot show the page; the payload says why (short)
 };
 
 // The largest frame either side accepts (kind byte and payload). A page message or a state document is

@@ -11,8 +11,10 @@
 #include "ui/page_url.h"
 #include "ui/ui_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -101,6 +103,16 @@ void reloadAfterCrash(WebKitWebView* view, WebKitWebProcessTerminationReason rea
     webkit_web_view_load_uri(view, static_cast<Session*>(data)->options.url.c_str());
 }
 
+// The page itself cannot be shown (a file of the bundle missing, say): the plug-in reports it.
+gboolean reportLoadFailure(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
+    if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+        std::string reason = "page failed to load: ";
+        reason.append(error->message, std::min<std::size_t>(std::strlen(error->message), 40));
+        sendFrame(*static_cast<Session*>(data), EditorFrameKind::failure, reason);
+    }
+    return FALSE;
+}
+
 void handleFrame(Session& session, const EditorFrame& frame) {
     switch (frame.kind) {
     case EditorFrameKind::deliver:
@@ -177,6 +189,7 @@ WebKitWebView* createWebView(Session& session) {
     g_object_unref(content);
     webkit_web_view_set_background_color(view, &kPageBackground);
     g_signal_connect(view, "web-process-terminated", G_CALLBACK(reloadAfterCrash), &session);
+    g_signal_connect(view, "load-failed", G_CALLBACK(reportLoadFailure), &session);
     return view;
 }
 
@@ -213,7 +226,6 @@ int runEditorHelper(const EditorHelperOptions& options) {
     g_unix_fd_add(options.socket, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR), readSocket,
                   &session);
     webkit_web_view_load_uri(session.webView, options.url.c_str());
-    sendFrame(session, EditorFrameKind::embedded, {});
 
     if (!session.ended) {
         gtk_main();

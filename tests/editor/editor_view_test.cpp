@@ -272,6 +272,11 @@ TEST_F(EmbeddedEditor, PageWorksTheControllerAndLeavesNothingBehind) {
     EXPECT_NE(std::find(handler.calls.begin(), handler.calls.end(), "begin 29"), handler.calls.end());
     EXPECT_NE(std::find(handler.calls.begin(), handler.calls.end(), "end 29"), handler.calls.end());
 
+    // A key the page has no use for goes on to the host's window, as hosts expect for their shortcuts.
+    ASSERT_FALSE(session->receivedSentKey("F2"));
+    keys({"F2"});
+    EXPECT_TRUE(runUntil([] { return session->receivedSentKey("F2"); }, 5s));
+
     // The host resizes: the embedded window follows, within the size rules.
     ViewRect bigger(0, 0, 1000, 2000);
     ASSERT_EQ(view->onSize(&bigger), kResultOk);

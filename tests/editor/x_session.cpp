@@ -6,6 +6,7 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -154,8 +155,9 @@ Window XSession::createHostWindow(int width, int height) {
     XStoreName(connection, window, "Dovrel editor test host");
     XSelectInput(connection, window, StructureNotifyMask | KeyPressMask | KeyReleaseMask);
     XMapWindow(connection, window);
-    // The window manager maps it once it has framed it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    // The window manager maps it once it has framed it (the first one after its start may stay
+    // unviewable a while; the editor is embedded all the same).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     XWindowAttributes attributes{};
     while (XGetWindowAttributes(connection, window, &attributes) != 0 && attributes.map_state != IsViewable &&
            std::chrono::steady_clock::now() < deadline) {
@@ -173,7 +175,15 @@ void XSession::drainEvents() {
     while (XPending(connection) > 0) {
         XEvent event;
         XNextEvent(connection, &event);
+        if (event.type == KeyPress && event.xkey.send_event) {
+            sentKeyCodes.push_back(event.xkey.keycode);
+        }
     }
+}
+
+bool XSession::receivedSentKey(const char* keysym) const {
+    const unsigned int code = XKeysymToKeycode(connection, XStringToKeysym(keysym));
+    return code != 0 && std::find(sentKeyCodes.begin(), sentKeyCodes.end(), code) != sentKeyCodes.end();
 }
 
 bool XSession::childSize(Window parent, int& width, int& height) {

@@ -29,8 +29,10 @@ class XSession {
     // A mapped top-level window of the given size, as a host opens for a plug-in's editor.
     XWindowId createHostWindow(int width, int height);
     void destroyWindow(XWindowId window);
-    // Handles this connection's pending events.
+    // Handles this connection's pending events, keeping the keys sent to its windows by other clients.
     void drainEvents();
+    // Whether a key press of `keysym` (such as "F2") was sent to one of this connection's windows.
+    bool receivedSentKey(const char* keysym) const;
 
     // The size of the first child window of `parent` (the embedded editor); false when it has none.
     bool childSize(XWindowId parent, int& width, int& height);
@@ -44,6 +46,7 @@ class XSession {
     int serverPid = -1;
     int windowManagerPid = -1;
     _XDisplay* connection = nullptr;
+    std::vector<unsigned int> sentKeyCodes;
 };
 
 // Runs a program (found through PATH) to its end; its exit status, or -1 when it could not run.
