@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -316,6 +317,26 @@ TEST_F(EmbeddedEditor, OpensAgainInTheSameInstance) {
     }
     // The helper of each round has been waited for: no zombie is left either.
     EXPECT_TRUE(runUntil([] { return vanto::test::childProcessNames().size() == 2; }, 3s)); // Xvfb, openbox
+}
+
+// WebKit's page process dies: the helper loads the page again, which asks for a fresh hello and so
+// shows what changed meanwhile.
+TEST_F(EmbeddedEditor, PageComesBackAfterItsProcessCrashes) {
+    makeInstance(vanto::test::loadedBundle());
+    ASSERT_EQ(controller->setParamNormalized(kMacroGlue, kGlueSetByHost), kResultOk);
+    ASSERT_EQ(open(), kResultOk);
+    const auto processes = editorProcesses();
+    ASSERT_TRUE(nudgeGlueFromTheHello());
+    const auto page = std::find_if(processes.begin(), processes.end(),
+                                   [](const auto& p) { return p.name.starts_with("WebKitWebProces"); });
+    ASSERT_NE(page, processes.end());
+    ASSERT_EQ(kill(static_cast<pid_t>(page->pid), SIGKILL), 0);
+    runUntil([&] { return !vanto::test::processRunning(page->pid); }, 5s);
+    // Changed while the page is gone: the page that comes back must know it.
+    ASSERT_EQ(controller->setParamNormalized(kMacroGlue, 0.5), kResultOk);
+    handler.performed.clear();
+    ASSERT_TRUE(nudgeGlueFromTheHello());
+    EXPECT_NEAR(lastPerformed(kMacroGlue), 0.51, 1e-9);
 }
 
 // A bundle copied without its editor helper, or with one that cannot start: the host gets no crash and
