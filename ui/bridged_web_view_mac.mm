@@ -30,7 +30,9 @@ const char* const kEditorPlatformType = "NSView";
     NSString* path = task.request.URL.path ?: @"";
     const auto file = vanto::readUiFile(root, path.UTF8String != nullptr ? path.UTF8String : "");
     if (!file) {
-        [task didFailWithError:[NSError errorWithDomain:NSURLErrorDomain code:NSURLErrorFileDoesNotExist userInfo:nil]];
+        [task didFailWithError:[NSError errorWithDomain:NSURLErrorDomain
+                                                   code:NSURLErrorFileDoesNotExist
+                                               userInfo:nil]];
         return;
     }
     NSURLResponse* response =
@@ -51,7 +53,8 @@ const char* const kEditorPlatformType = "NSView";
 @end
 
 @implementation VantoBridgeHandler_VantoDovrel
-- (void)userContentController:(WKUserContentController*)controller didReceiveScriptMessage:(WKScriptMessage*)message {
+- (void)userContentController:(WKUserContentController*)controller
+      didReceiveScriptMessage:(WKScriptMessage*)message {
     if (self.host == nullptr || ![message.body isKindOfClass:[NSString class]]) {
         return;
     }
@@ -94,8 +97,9 @@ class WKBridgedWebView final : public BridgedWebView {
 
 } // namespace
 
-std::unique_ptr<BridgedWebView> vantoCreateBridgedWebView(BridgeHost* host, const std::string& root, void* parent,
-                                                          EditorRect rect, Steinberg::FUnknown* /*frame*/) {
+std::unique_ptr<BridgedWebView> vantoCreateBridgedWebView(BridgeHost* host, const std::string& root,
+                                                          void* parent, EditorRect rect,
+                                                          Steinberg::FUnknown* /*frame*/) {
     if (host == nullptr) {
         return nullptr;
     }
