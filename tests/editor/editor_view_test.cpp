@@ -170,7 +170,7 @@ class EmbeddedEditor : public ::testing::Test {
         while (std::chrono::steady_clock::now() < deadline) {
             click(kGlueDial);
             keys({"Up"});
-            if (runUntil([&] { return performed(kMacroGlue); }, 500ms)) {
+            if (runUntil([&] { return performed(kMacroGlue); }, 1500ms)) {
                 return true;
             }
         }
