@@ -374,6 +374,16 @@ TEST_F(BrokenEditorHelper, MissingHelperIsAnEditorError) {
         << replay;
 }
 
+TEST_F(BrokenEditorHelper, BundleWithoutItsPageHasNoEditor) {
+    fs::remove_all(base / "Dovrel.vst3" / "Contents" / "Resources" / "ui");
+    loadCopy();
+    EXPECT_EQ(controller->createView(Steinberg::Vst::ViewType::kEditor), nullptr);
+    const std::string replay = lifecycleReplay(*module);
+    EXPECT_NE(replay.find(R"("kind":"editorError","detail":{"reason":"no ui bundle in plugin"})"),
+              std::string::npos)
+        << replay;
+}
+
 TEST_F(BrokenEditorHelper, HelperThatCannotLoadIsAnEditorError) {
     // What the loader does when WebKitGTK is not installed.
     std::ofstream(helper)
