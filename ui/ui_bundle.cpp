@@ -2,6 +2,8 @@
 
 #include "platform/own_binary_folder.h"
 
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -60,12 +62,18 @@ const UiBundleFacts& readUiBundleFacts() {
 
 } // namespace vanto
 
+// A plain buffer: a thread-local object with a destructor would keep the plug-in loaded until the
+// calling thread ends.
 extern "C" __attribute__((visibility("default"))) const char* vantoPluginUiRootForDiagnostics() {
-    thread_local std::string root;
+    thread_local char root[PATH_MAX + 1];
+    root[0] = '\0';
     try {
-        root = vanto::pluginUiRoot();
+        const std::string found = vanto::pluginUiRoot();
+        if (found.size() < sizeof root) {
+            std::memcpy(root, found.c_str(), found.size() + 1);
+        }
     } catch (...) {
-        root.clear();
+        root[0] = '\0';
     }
-    return root.c_str();
+    return root;
 }

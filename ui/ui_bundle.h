@@ -25,5 +25,5 @@ const UiBundleFacts& readUiBundleFacts();
 } // namespace vanto
 
 // The UI root as a zero-terminated string in a buffer of the calling thread, for diagnostic tools;
-// empty when there is none.
+// empty when there is none (or its path is longer than PATH_MAX).
 extern "C" const char* vantoPluginUiRootForDiagnostics();
