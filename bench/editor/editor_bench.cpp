@@ -98,9 +98,17 @@ std::vector<long> descendants(long root) {
     return found;
 }
 
+std::string procFile(long pid, const char* name) {
+    std::string path = "/proc/";
+    path += std::to_string(pid);
+    path += '/';
+    path += name;
+    return path;
+}
+
 // Proportional set size in KiB, from smaps_rollup.
 double pssKiB(long pid) {
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+    std::ifstream rollup(procFile(pid, "smaps_rollup"));
     std::string key;
     double value = 0;
     while (rollup >> key) {
@@ -114,7 +122,7 @@ double pssKiB(long pid) {
 }
 
 bool alive(long pid) {
-    return std::filesystem::exists("/proc/" + std::to_string(pid) + "/smaps_rollup") && pssKiB(pid) > 0;
+    return std::filesystem::exists(procFile(pid, "smaps_rollup")) && pssKiB(pid) > 0;
 }
 
 vanto::test::XSession* session() {
@@ -159,7 +167,9 @@ void BM_EditorSession(benchmark::State& state) {
         if (view->attached(reinterpret_cast<void*>(window), Steinberg::kPlatformTypeX11EmbedWindowID) !=
                 Steinberg::kResultOk ||
             !frame.runUntil([&] { return host.readyAt != Clock::time_point{}; }, 30s, drain)) {
-            state.SkipWithError(("the page did not become ready: " + host.error).c_str());
+            std::string reason = "the page did not become ready: ";
+            reason += host.error;
+            state.SkipWithError(reason.c_str());
             view->release();
             break;
         }

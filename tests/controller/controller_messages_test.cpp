@@ -116,7 +116,8 @@ TEST(ControllerNotify, RuntimeReportsOfOneObjectUpTo64KiBAreKept) {
     EXPECT_STREQ(event->fields[0].name, "reportBytes");
     EXPECT_EQ(event->fields[0].number, 65536.0);
 
-    EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, " " + largest), kResultOk);
+    const std::string tooLarge = std::string(1, ' ').append(largest);
+    EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, tooLarge), kResultOk);
     EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, std::string()), kResultOk);
     for (const char* oneObject : {"{}", "{} ", " {\"a\":1}"}) {
         EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, oneObject), kResultOk);
@@ -126,7 +127,7 @@ TEST(ControllerNotify, RuntimeReportsOfOneObjectUpTo64KiBAreKept) {
         EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, notOneObject), kResultOk);
         EXPECT_NE(controller->runtimeHealthReport(), notOneObject);
     }
-    EXPECT_NE(controller->runtimeHealthReport(), " " + largest);
+    EXPECT_NE(controller->runtimeHealthReport(), tooLarge);
     EXPECT_EQ(controller.pageMessages("vanto.runtimeDiagnostics").size(), 4u);
 
     const std::string report = R"({"format":"vanto-runtime-health/v1"})";

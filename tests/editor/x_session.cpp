@@ -45,8 +45,9 @@ std::string startServer(int& pid) {
     const std::vector<std::string> common = {"-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"};
     if (const char* first = std::getenv("DOVREL_TEST_DISPLAY"); first != nullptr && *first != '\0') {
         for (int display = std::atoi(first); display < std::atoi(first) + 10; ++display) {
-            const std::string name = ":" + std::to_string(display);
-            if (access(("/tmp/.X" + std::to_string(display) + "-lock").c_str(), F_OK) == 0) {
+            const std::string name = std::string(":").append(std::to_string(display));
+            const std::string lock = std::string("/tmp/.X").append(std::to_string(display)).append("-lock");
+            if (access(lock.c_str(), F_OK) == 0) {
                 continue;
             }
             std::vector<std::string> arguments = {"Xvfb", name};
@@ -78,7 +79,7 @@ std::string startServer(int& pid) {
         number += c;
     }
     close(ends[0]);
-    return number.empty() ? std::string() : ":" + number;
+    return number.empty() ? std::string() : std::string(":").append(number);
 }
 
 Display* connectWithin(const std::string& name, std::chrono::milliseconds timeout) {
@@ -126,14 +127,14 @@ std::unique_ptr<XSession> XSession::start(std::string& error) {
     }
     session->connection = connectWithin(session->displayName, std::chrono::seconds(10));
     if (session->connection == nullptr) {
-        error = "no connection to Xvfb on " + session->displayName;
+        error = std::string("no connection to Xvfb on ").append(session->displayName);
         return nullptr;
     }
     setenv("DISPLAY", session->displayName.c_str(), 1);
     session->windowManagerPid = spawn({"openbox", "--sm-disable"});
     if (session->windowManagerPid < 0 ||
         !waitForWindowManager(session->connection, std::chrono::seconds(10))) {
-        error = "openbox did not start on " + session->displayName;
+        error = std::string("openbox did not start on ").append(session->displayName);
         return nullptr;
     }
     return session;

@@ -71,7 +71,7 @@ struct StatLine {
 };
 
 bool readStatLine(long pid, StatLine& out) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::ifstream in(std::string("/proc/").append(std::to_string(pid)).append("/stat"));
     std::string line;
     if (!std::getline(in, line))
         return false;

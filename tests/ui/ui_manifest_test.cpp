@@ -19,6 +19,13 @@ std::string manifestString(const std::string& document, const char* key, std::si
     return std::string(out, strnlen(out, capacity == 0 ? 0 : capacity));
 }
 
+// {"key":"value"}
+std::string member(const char* key, const std::string& value) {
+    std::string document = "{\"";
+    document.append(key).append("\":\"").append(value).append("\"}");
+    return document;
+}
+
 TEST(UiManifestString, TakesTheFirstTopLevelStringThatFits) {
     const std::string v62(62, 'a');
     const std::string v63(63, 'b');
@@ -29,9 +36,9 @@ TEST(UiManifestString, TakesTheFirstTopLevelStringThatFits) {
         std::size_t capacity;
         std::string expected;
     } cases[] = {
-        {R"({"buildTime":")" + v62 + R"("})", "buildTime", 64, v62},
-        {R"({"buildTime":")" + v63 + R"("})", "buildTime", 64, ""},
-        {R"({"sha256":")" + v64 + R"("})", "sha256", 80, v64},
+        {member("buildTime", v62), "buildTime", 64, v62},
+        {member("buildTime", v63), "buildTime", 64, ""},
+        {member("sha256", v64), "sha256", 80, v64},
         {R"({ "buildTime" :  "2026-12-10" , "x":1})", "buildTime", 64, "2026-12-10"},
         {R"({"nested":{"buildTime":"inner"},"buildTime":"outer"})", "buildTime", 64, "outer"},
         {R"({"list":["buildTime",{"buildTime":"no"}],"buildTime":"yes"})", "buildTime", 64, "yes"},
