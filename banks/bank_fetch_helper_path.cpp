@@ -1,6 +1,6 @@
 #include "banks/bank_fetch_helper.h"
 
-#include "banks/own_binary_folder.h"
+#include "platform/own_binary_folder.h"
 
 namespace vanto {
 

@@ -1,7 +1,8 @@
-// Helper programs through posix_spawn: no fork of the host's whole process, and no shell. The thread
-// that runs a helper is the only one that signals or waits for it, so its process id can never have
-// been reused by the time it is signalled.
+// Helper programs run to completion. The thread that runs a helper is the only one that signals or
+// waits for it, so its process id can never have been reused by the time it is signalled.
 #include "banks/helper_process.h"
+
+#include "platform/helper_spawn.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,11 +11,8 @@
 #include <fcntl.h>
 #include <optional>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace vanto {
 
@@ -40,49 +38,6 @@ class Descriptor {
   private:
     int fd_;
 };
-
-class SpawnActions {
-  public:
-    SpawnActions() { posix_spawn_file_actions_init(&actions_); }
-    ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
-    SpawnActions(const SpawnActions&) = delete;
-    SpawnActions& operator=(const SpawnActions&) = delete;
-    posix_spawn_file_actions_t* get() { return &actions_; }
-
-  private:
-    posix_spawn_file_actions_t actions_;
-};
-
-class SpawnAttributes {
-  public:
-    SpawnAttributes() { posix_spawnattr_init(&attributes_); }
-    ~SpawnAttributes() { posix_spawnattr_destroy(&attributes_); }
-    SpawnAttributes(const SpawnAttributes&) = delete;
-    SpawnAttributes& operator=(const SpawnAttributes&) = delete;
-    posix_spawnattr_t* get() { return &attributes_; }
-
-  private:
-    posix_spawnattr_t attributes_;
-};
-
-// The host's blocked signals would be inherited and could leave the helper deaf to its own timers or
-// to being stopped; it starts with none blocked.
-bool prepareChildSignals(SpawnAttributes& attributes) {
-    sigset_t none;
-    sigemptyset(&none);
-    return posix_spawnattr_setsigmask(attributes.get(), &none) == 0 &&
-           posix_spawnattr_setflags(attributes.get(), POSIX_SPAWN_SETSIGMASK) == 0;
-}
-
-// The child reads nothing, writes both streams into the pipe, and inherits no other descriptor: the
-// host may hold files and sockets opened without close-on-exec.
-bool prepareChildDescriptors(SpawnActions& actions, int pipeWriteEnd) {
-    posix_spawn_file_actions_t* a = actions.get();
-    return posix_spawn_file_actions_addopen(a, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-           posix_spawn_file_actions_adddup2(a, pipeWriteEnd, STDOUT_FILENO) == 0 &&
-           posix_spawn_file_actions_adddup2(a, pipeWriteEnd, STDERR_FILENO) == 0 &&
-           posix_spawn_file_actions_addclosefrom_np(a, STDERR_FILENO + 1) == 0;
-}
 
 // A stop request, from whatever thread makes it, writes a byte into a pipe that the thread collecting
 // the helper's output polls beside that output.
@@ -180,17 +135,10 @@ HelperProcessResult runHelperProcess(const std::string& program, const std::vect
         return result;
     Descriptor readEnd(ends[0]);
     Descriptor writeEnd(ends[1]);
-    SpawnActions actions;
-    SpawnAttributes attributes;
-    if (!prepareChildDescriptors(actions, writeEnd.get()) || !prepareChildSignals(attributes))
-        return result;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), actions.get(), attributes.get(), argv.data(), environ) != 0)
+    // The helper writes both streams into the pipe.
+    std::string error;
+    const pid_t child = spawnHelperProgram(program, arguments, {writeEnd.get(), writeEnd.get(), -1}, error);
+    if (child < 0)
         return result;
     // Only the child may hold the write end now, or reading would never see the end of its output.
     writeEnd.close();

@@ -84,7 +84,7 @@ void writeHelloJson(std::string& out, const HelloInputs& inputs) {
         out += ",\"runtimeHealth\":";
         out += inputs.runtimeHealth;
     }
-    appendDiagnosticHelloBlocks(out, kTargetVst3, *inputs.host, *inputs.presetState);
+    appendDiagnosticHelloBlocks(out, kTargetVst3, *inputs.host, *inputs.presetState, inputs.ui);
     if (inputs.tempo != nullptr) {
         out += ",\"tempo\":";
         writeEffectiveTempoJson(out, *inputs.tempo);

@@ -5,6 +5,7 @@
 #include "ccmap/cc_map.h"
 #include "controller/effective_tempo_json.h"
 #include "diagnostics/host_facts.h"
+#include "diagnostics/identity_json.h"
 #include "diagnostics/preset_state_facts.h"
 
 #include <string>
@@ -20,6 +21,7 @@ struct HelloInputs {
     const HostFacts* host = nullptr;
     const PresetStateFacts* presetState = nullptr;
     const EffectiveTempoFacts* tempo = nullptr; // null: no "tempo" member
+    DiagnosticUiBuild ui;                       // the shipped page's manifest facts
 };
 
 // {"type":"vanto.hello","plugin":{…},"params":[…],"factoryPresets":[…][,"ccMap":…][,"runtimeHealth":…],

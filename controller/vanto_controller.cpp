@@ -6,9 +6,11 @@
 #include "controller/midi_cc_parameters.h"
 #include "controller/vanto_parameter.h"
 #include "sdk/host_call_failure.h"
+#include "ui/web_view_editor.h"
 
 #include "pluginterfaces/base/ustring.h"
 
+#include <cstring>
 #include <new>
 
 namespace vanto {
@@ -98,8 +100,14 @@ tresult PLUGIN_API VantoController::queryInterface(const Steinberg::TUID iid, vo
     return EditControllerEx1::queryInterface(iid, obj);
 }
 
-// The web view editor is not part of this build: hosts get no view and show their generic editor.
-Steinberg::IPlugView* PLUGIN_API VantoController::createView(Steinberg::FIDString /*name*/) {
+// The page of the UI bundle in a web view, ticking the cadence while it is open.
+Steinberg::IPlugView* PLUGIN_API VantoController::createView(Steinberg::FIDString name) try {
+    if (name == nullptr || std::strcmp(name, Steinberg::Vst::ViewType::kEditor) != 0) {
+        return nullptr;
+    }
+    return createWebViewEditor(this, nullptr, {&VantoController::cadenceTick, this});
+} catch (...) {
+    hostCallFailed("createView");
     return nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include "controller/factory_program.h"
 #include "processor/state_chunk.h"
 #include "sdk/host_call_failure.h"
+#include "ui/ui_bundle.h"
 
 #include <cmath>
 #include <cstdint>
@@ -129,6 +130,8 @@ void VantoController::sendHello() {
     inputs.presetState = &presetState;
     pageTempo = currentTempoFacts();
     inputs.tempo = &pageTempo;
+    const UiBundleFacts& ui = readUiBundleFacts();
+    inputs.ui = {ui.buildTime, ui.sourceRevision, ui.sha256};
     std::string hello;
     writeHelloJson(hello, inputs);
     sendToUi(hello);

@@ -2,6 +2,8 @@
 // a missing, unreadable or wrongly sized payload is ignored and the message still counts as handled.
 #include "controller/vanto_controller.h"
 
+#include "encoding/json_reader.h"
+
 #include "diagnostics/host_facts.h"
 #include "diagnostics/lifecycle_kind.h"
 #include "diagnostics/transport_fact.h"
@@ -118,8 +120,12 @@ void VantoController::adoptProcessorLifecycle(const void* bytes, uint32 size) {
     }
 }
 
+// The report is embedded verbatim in page messages, which the web view hands to the page as script
+// text: anything but one JSON object (damaged in transit, or not from our processor) could break out
+// of the page's message call, so it is not taken.
 void VantoController::adoptRuntimeDiagnostics(const void* bytes, uint32 size) {
-    if (size == 0 || size > kMaxRuntimeReportBytes) {
+    if (size == 0 || size > kMaxRuntimeReportBytes ||
+        !isOneJsonObject(static_cast<const char*>(bytes), size)) {
         return;
     }
     runtimeHealth.assign(static_cast<const char*>(bytes), size);

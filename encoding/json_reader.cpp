@@ -185,4 +185,9 @@ bool skipValue(Reader& reader, int depth) {
     }
 }
 
+bool isOneJsonObject(const char* bytes, std::size_t size) {
+    Reader reader{bytes, bytes + size};
+    return peekChar(reader) == '{' && skipValue(reader, 0) && atEndOfInput(reader);
+}
+
 } // namespace vanto

@@ -57,6 +57,9 @@ bool parseNumber(Reader& reader, double* out);
 // allocates, except for a copy of each number-like run longer than 63 bytes.
 bool skipValue(Reader& reader, int depth);
 
+// True when the bytes hold exactly one object (whitespace around it allowed), as skipValue reads it.
+bool isOneJsonObject(const char* bytes, std::size_t size);
+
 // Reads an object, calling `readValue()` for each member after its key (stored in `*key` unless
 // `key` is null) and the colon; readValue consumes the member's value and returns false to fail the
 // object. Accepts "{}" with inner whitespace; refuses a trailing comma.

@@ -1,5 +1,7 @@
 #include "encoding/json_writer.h"
 
+#include "encoding/utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -44,39 +46,6 @@ void appendControlEscape(std::string& out, unsigned char byte) {
     static constexpr char kHexDigits[] = "0123456789abcdef";
     const char escape[] = {'\\', 'u', '0', '0', kHexDigits[byte >> 4], kHexDigits[byte & 0x0F]};
     out.append(escape, sizeof escape);
-}
-
-bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
-    return byte >= low && byte <= high;
-}
-
-// The length of the well-formed UTF-8 sequence of two to four bytes at `text` (shortest form, no
-// surrogate, at most U+10FFFF), or 0 when the bytes there are not one.
-std::size_t utf8SequenceLength(const unsigned char* text, std::size_t available) {
-    const unsigned char lead = text[0];
-    std::size_t length = 0;
-    unsigned char secondLow = 0x80;
-    unsigned char secondHigh = 0xBF;
-    if (inRange(lead, 0xC2, 0xDF)) {
-        length = 2;
-    } else if (inRange(lead, 0xE0, 0xEF)) {
-        length = 3;
-        secondLow = lead == 0xE0 ? 0xA0 : 0x80;
-        secondHigh = lead == 0xED ? 0x9F : 0xBF;
-    } else if (inRange(lead, 0xF0, 0xF4)) {
-        length = 4;
-        secondLow = lead == 0xF0 ? 0x90 : 0x80;
-        secondHigh = lead == 0xF4 ? 0x8F : 0xBF;
-    }
-    if (length == 0 || available < length || !inRange(text[1], secondLow, secondHigh)) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!inRange(text[i], 0x80, 0xBF)) {
-            return 0;
-        }
-    }
-    return length;
 }
 
 // Stands in for each byte that is not part of well-formed UTF-8: one byte for one, so that a text keeps

@@ -6,8 +6,8 @@
 #include "banks/bank_fixtures.h"
 #include "banks/helper_process.h"
 #include "banks/local_https_server.h"
-#include "banks/own_binary_folder.h"
 #include "banks/zip_unpack.h"
+#include "platform/own_binary_folder.h"
 
 #include <gtest/gtest.h>
 

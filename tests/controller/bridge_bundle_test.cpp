@@ -20,6 +20,9 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -137,6 +140,30 @@ TEST_F(PageBridge, FunctionsRefuseWhatIsNotOurController) {
     EXPECT_EQ(bridge.deliver(controller, nullptr, 0), 0);
     EXPECT_EQ(bridge.tick(controller), 1);
     EXPECT_TRUE(page.empty());
+}
+
+// The hello's identity names the page the bundle ships, from its manifest; the UI root the diagnostic
+// lookup gives is that page's folder.
+TEST_F(PageBridge, HelloNamesTheShippedPage) {
+    const std::filesystem::path root =
+        std::filesystem::path(bundle()->binaryPath()).parent_path().parent_path() / "Resources" / "ui";
+    std::ifstream manifestFile(root / "manifest.json");
+    const JsonValue manifest = parsedJson(
+        std::string(std::istreambuf_iterator<char>(manifestFile), std::istreambuf_iterator<char>()));
+    ASSERT_FALSE(manifest.str("sha256").empty());
+    send(R"({"type":"vanto.ready"})");
+    const std::vector<JsonValue> hellos = messagesOfType("vanto.hello");
+    ASSERT_EQ(hellos.size(), 1u);
+    const JsonValue* ui = hellos[0].find("identity")->find("ui");
+    ASSERT_NE(ui, nullptr);
+    EXPECT_EQ(ui->str("sha256"), manifest.str("sha256"));
+    EXPECT_EQ(ui->str("buildTime"), manifest.str("buildTime"));
+    EXPECT_EQ(ui->str("sourceRevision"), manifest.str("sourceRevision"));
+
+    using UiRootLookup = const char* (*)();
+    UiRootLookup uiRoot = nullptr;
+    find(uiRoot, "vantoPluginUiRootForDiagnostics");
+    EXPECT_EQ(std::string(uiRoot()), std::filesystem::canonical(root).string());
 }
 
 TEST_F(PageBridge, RemovedSinkGetsNothingWhileStateStillChanges) {

@@ -100,10 +100,13 @@ TEST(ControllerNotify, TransportFactsOfExactlyTheRecordSizeReachASubscribedPage)
     EXPECT_NE(controller.page.back().find("\"playing\":true"), std::string::npos);
 }
 
-TEST(ControllerNotify, RuntimeReportsFromOneByteTo64KiBAreKept) {
+// Reports are embedded verbatim in page messages, so only one JSON object of at most 64 KiB is kept.
+TEST(ControllerNotify, RuntimeReportsOfOneObjectUpTo64KiBAreKept) {
     ControllerUnderTest controller;
     controller.openPage();
-    const std::string largest(65536, ' ');
+    std::string largest = R"({"pad":")";
+    largest.append(65536 - largest.size() - 2, ' ');
+    largest += "\"}";
     EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, largest), kResultOk);
     EXPECT_EQ(controller->runtimeHealthReport(), largest);
     ASSERT_EQ(controller.pageMessages("vanto.runtimeDiagnostics").size(), 1u);
@@ -113,10 +116,19 @@ TEST(ControllerNotify, RuntimeReportsFromOneByteTo64KiBAreKept) {
     EXPECT_STREQ(event->fields[0].name, "reportBytes");
     EXPECT_EQ(event->fields[0].number, 65536.0);
 
-    EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, std::string(65537, ' ')), kResultOk);
+    const std::string tooLarge = std::string(1, ' ').append(largest);
+    EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, tooLarge), kResultOk);
     EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, std::string()), kResultOk);
-    EXPECT_EQ(controller->runtimeHealthReport(), largest);
-    EXPECT_EQ(controller.pageMessages("vanto.runtimeDiagnostics").size(), 1u);
+    for (const char* oneObject : {"{}", "{} ", " {\"a\":1}"}) {
+        EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, oneObject), kResultOk);
+        EXPECT_EQ(controller->runtimeHealthReport(), oneObject);
+    }
+    for (const char* notOneObject : {" ", "1", "[]", "{}1", "{}); alert(1); ({", "{\"a\":1}}", "{\"a\":"}) {
+        EXPECT_EQ(controller.deliver(kMessageRuntimeDiagnostics, notOneObject), kResultOk);
+        EXPECT_NE(controller->runtimeHealthReport(), notOneObject);
+    }
+    EXPECT_NE(controller->runtimeHealthReport(), tooLarge);
+    EXPECT_EQ(controller.pageMessages("vanto.runtimeDiagnostics").size(), 4u);
 
     const std::string report = R"({"format":"vanto-runtime-health/v1"})";
     controller.deliver(kMessageRuntimeDiagnostics, report);

@@ -19,6 +19,7 @@ const std::set<std::string> kExportedSymbols = {"GetPluginFactory",
                                                 "vantoDeliverDiagnosticBridgeMessage",
                                                 "vantoDiagnosticBridgeAbiVersion",
                                                 "vantoInstallDiagnosticBridgeSink",
+                                                "vantoPluginUiRootForDiagnostics",
                                                 "vantoTickDiagnosticCadence"};
 
 // "lib<name>.so.<version>" for one of the names, or the dynamic loader itself.

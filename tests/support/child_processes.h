@@ -15,3 +15,18 @@ std::vector<std::string> childProcessNames();
 bool waitForChildProcess(const std::string& name, double seconds);
 
 } // namespace vanto::test
+
+namespace vanto::test {
+
+struct ProcessEntry {
+    long pid = 0;
+    std::string name;
+};
+
+// Every living process below `root` (children, their children and so on), zombies excluded.
+std::vector<ProcessEntry> descendantProcesses(long root);
+
+// True while process `pid` exists and is not a zombie.
+bool processRunning(long pid);
+
+} // namespace vanto::test

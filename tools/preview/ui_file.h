@@ -1,4 +1,5 @@
-// Which file of the page's folder answers a request, and as what type. Only regular files whose real
+// Which file of the page's folder answers a request, and as what type, by the rules of the "vanto-ui"
+// scheme (ui/ui_files.h). Only regular files whose real
 // path (symbolic links resolved) lies inside the folder are served: "..", a sibling folder whose name
 // starts like the page's, and links pointing out are all refused.
 #pragma once

@@ -1,5 +1,6 @@
-// The loaded binary's folder from the dynamic loader's record of the address of a function in it.
-#include "banks/own_binary_folder.h"
+// The loaded binary's folder from the dynamic loader's record of the address of a function in it
+// (dladdr, on Linux and macOS alike).
+#include "platform/own_binary_folder.h"
 
 #include <climits>
 #include <cstdlib>
