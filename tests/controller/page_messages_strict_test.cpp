@@ -44,17 +44,34 @@ std::string transportBytes(double tempo) {
     return std::string(reinterpret_cast<const char*>(&fact), sizeof fact);
 }
 
+// One record whose numbers cover the writer's awkward cases: a missing hit, zero, negative zero and
+// tiny values.
+std::string meterPayload() {
+    return R"({"v":1,"dropped":3,"records":[{"at":96000,"frames":512,)"
+           R"("lanes":[{"duckDb":3.41,"hit":37},{"duckDb":0,"hit":null},{"duckDb":-0.0,"hit":null},)"
+           R"({"duckDb":1e-30,"hit":null}],"lowBandGainDb":-0.42,"glueReductionDb":1.87,)"
+           R"("bells":[{"on":true,"hz":90,"gainDb":-1.15},{"on":true,"hz":880,"gainDb":0},)"
+           R"({"on":true,"hz":3220,"gainDb":-0.13},{"on":false,"hz":8000,"gainDb":0}],)"
+           R"("input":{"peak":[0.6,0.5],"meanSquare":[0.04,0.03]},)"
+           R"("output":{"peak":[0.5,0.5],"meanSquare":[0.03,0.02]}}]})";
+}
+
 TEST(PageMessages, EveryTypeIsStrictJson) {
     ControllerUnderTest controller;
     controller.openPage();
     send(controller, R"({"type":"vanto.ready"})"); // hello
     send(controller,
-         R"({"type":"vanto.diag.subscribe","feeds":["lifecycle","transport"]})"); // lifecycle replay
+         R"({"type":"vanto.diag.subscribe","feeds":["lifecycle","transport","meters","midiIn"]})"); // lifecycle
+                                                                                                    // replay
     controller.deliver(kMessageRuntimeDiagnostics, R"({"format":"vanto-runtime-health/v1","m":"a\"b"})");
     controller.deliver(kMessageHostFacts, awkwardHostFacts(44100.0));
     controller.deliver(kMessageHostFacts, awkwardHostFacts(48000.0)); // hostChanged
     controller.deliver(kMessageTransport, transportBytes(120.0));
     controller.deliver(kMessageTransport, transportBytes(NAN));
+    send(controller, R"({"type":"vanto.setParam","path":"sync.source","value":1})");
+    controller.deliver(kMessageTransport, transportBytes(97.5));        // tempo: the host's now rules
+    controller.deliver(kMessageSignal, meterPayload());                 // meters, on the next tick
+    controller.deliver(kMessageMidiIn, std::string("\x4a\x03\x64", 3)); // midiCc: 74, channel 3, 100
     send(controller, R"({"type":"vanto.setParam","path":"glue.ratio","value":8})");
     controller->setParamNormalized(26, 0.25); // paramChanged
     send(controller, R"({"type":"vanto.loadFactoryPreset","id":"barely-there"})");
@@ -77,7 +94,8 @@ TEST(PageMessages, EveryTypeIsStrictJson) {
     const std::set<std::string> everyType = {
         "vanto.hello",        "vanto.paramChanged", "vanto.state",       "vanto.runtimeDiagnostics",
         "vanto.ccMapChanged", "vanto.lifecycle",    "vanto.hostChanged", "vanto.transport",
-        "vanto.bankState",    "vanto.folderPicked"};
+        "vanto.bankState",    "vanto.folderPicked", "vanto.tempo",       "vanto.meters",
+        "vanto.midiCc"};
     EXPECT_EQ(types, everyType);
 }
 
