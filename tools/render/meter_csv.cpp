@@ -21,7 +21,8 @@ std::string header() {
     }
     line += ",low_band_gain_db,glue_reduction_db";
     for (int bell = 0; bell < kMeterBells; ++bell) {
-        const std::string name = ",bell" + std::to_string(bell);
+        std::string name = ",bell";
+        name += std::to_string(bell);
         line += name + "_on" + name + "_hz" + name + "_gain_db";
     }
     line += ",in_l_peak,in_r_peak,in_l_mean_square,in_r_mean_square";
@@ -38,7 +39,8 @@ std::string meterCsv(const std::vector<SignalMeterRecord>& records) {
         char time[40];
         std::snprintf(time, sizeof time, "%.6f", start);
         out += time;
-        out += "," + std::to_string(record.frames);
+        out += ',';
+        out += std::to_string(record.frames);
         for (int lane = 0; lane < kMeterLanes; ++lane) {
             appendNumber(out, record.laneDuckDb[lane]);
             out += ',';
