@@ -52,11 +52,12 @@ int runIsolated(const TempFolder& folder, const std::string& command, const std:
 }
 
 // A race in Debian's Ardour 7.3 export corrupts its heap on a busy machine, with or without any plug-in
-// in the session (and never under valgrind, which runs one thread at a time); glibc then aborts the tool
-// (exit 134) at some later free(): often while the session is torn down after the script has finished
-// (the export profile's PortExportChannel), sometimes while the export is being finished. The exported file
-// and the printed facts are what this test is about, so an abort is accepted only when glibc reported
-// heap corruption after the script's last line (`finalMarker`); any earlier abort still fails the test.
+// in the session (a run under valgrind, which runs one thread at a time, shows no bad access); glibc then
+// aborts the tool (exit 134) at some later free(): often while the session is torn down after the script has
+// finished (the export profile's PortExportChannel), sometimes while the export is being finished. The
+// exported file and the printed facts are what this test is about, so an abort is accepted only when glibc
+// reported heap corruption after the script's last line (`finalMarker`); any earlier abort still fails the
+// test.
 constexpr int kAbortedExit = 128 + SIGABRT;
 constexpr const char* kGlibcHeapAborts[] = {"double free or corruption",
                                             "free(): ", "munmap_chunk(): ", "corrupted size vs. prev_size",
