@@ -22,6 +22,8 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home
+# Ardour's configuration and plug-in cache stay private too, even where the caller sets XDG folders.
+export XDG_CONFIG_HOME=$HOME/.config XDG_CACHE_HOME=$HOME/.cache XDG_DATA_HOME=$HOME/.local/share
 mkdir -p "$HOME/.vst3"
 ln -s "$(cd "$bundle" && pwd)" "$HOME/.vst3/Dovrel.vst3"
 

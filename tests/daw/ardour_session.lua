@@ -2,7 +2,8 @@
 -- stereo track whose first plug-in is Dovrel, the session's tempo is 100 BPM, Dovrel follows the host
 -- ("sync.source" 1) and listens to its test pulse ("sidechain.source" 2) with the full depth. Four
 -- seconds of the master bus are exported. Ardour passes VST 3 parameters in plain units.
--- @OUT_FOLDER@ and @SESSION_FOLDER@ are filled in by the test.
+-- @OUT_FOLDER@ and @SESSION_FOLDER@ are filled in by the test. "dovrel-export true" is the last line
+-- printed: the test reads everything after it as Ardour's own teardown.
 local backend = AudioEngine:set_backend("None (Dummy)", "", "")
 backend:set_device_name("DC -6dBFS (+.5)")
 backend:set_sample_rate(48000)
