@@ -39,28 +39,9 @@ void stop(int pid) {
     }
 }
 
-// The first display from DOVREL_TEST_DISPLAY on (ten at most) that no other server holds; without it,
-// Xvfb picks a free display itself and writes its number to the descriptor it is given.
-std::string startServer(int& pid) {
-    const std::vector<std::string> common = {"-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"};
-    if (const char* first = std::getenv("DOVREL_TEST_DISPLAY"); first != nullptr && *first != '\0') {
-        for (int display = std::atoi(first); display < std::atoi(first) + 10; ++display) {
-            const std::string name = std::string(":").append(std::to_string(display));
-            const std::string lock = std::string("/tmp/.X").append(std::to_string(display)).append("-lock");
-            if (access(lock.c_str(), F_OK) == 0) {
-                continue;
-            }
-            std::vector<std::string> arguments = {"Xvfb", name};
-            arguments.insert(arguments.end(), common.begin(), common.end());
-            pid = spawn(arguments);
-            // A server that lost the race for the display ends at once.
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            if (pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
-                return name;
-            }
-        }
-        return {};
-    }
+// Starts Xvfb with `display` (empty: one it picks itself) and reads the display number it writes once
+// it takes connections; empty when it could not have that display (another server holds it) and ended.
+std::string startServerOn(const std::string& display, int& pid) {
     int ends[2];
     if (pipe(ends) != 0) {
         return {};
@@ -68,8 +49,14 @@ std::string startServer(int& pid) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[1], 3);
-    std::vector<std::string> arguments = {"Xvfb", "-displayfd", "3"};
-    arguments.insert(arguments.end(), common.begin(), common.end());
+    std::vector<std::string> arguments = {"Xvfb"};
+    if (!display.empty()) {
+        arguments.push_back(display);
+    }
+    for (const char* option :
+         {"-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"}) {
+        arguments.emplace_back(option);
+    }
     pid = spawn(arguments, &actions);
     posix_spawn_file_actions_destroy(&actions);
     close(ends[1]);
@@ -79,7 +66,34 @@ std::string startServer(int& pid) {
         number += c;
     }
     close(ends[0]);
-    return number.empty() ? std::string() : std::string(":").append(number);
+    if (number.empty()) {
+        stop(pid);
+        pid = -1;
+        return {};
+    }
+    return std::string(":").append(number);
+}
+
+// The first display from DOVREL_TEST_DISPLAY on (ten at most) that no other server holds; without it,
+// one Xvfb picks itself. Xvfb tells the display only once it holds it, so two tests starting at once
+// never end up on the same server.
+std::string startServer(int& pid) {
+    const char* first = std::getenv("DOVREL_TEST_DISPLAY");
+    if (first == nullptr || *first == '\0') {
+        return startServerOn({}, pid);
+    }
+    for (int display = std::atoi(first); display < std::atoi(first) + 10; ++display) {
+        // Plainly taken: spares a server start that can only fail.
+        if (access(std::string("/tmp/.X").append(std::to_string(display)).append("-lock").c_str(), F_OK) ==
+            0) {
+            continue;
+        }
+        const std::string name = startServerOn(std::string(":").append(std::to_string(display)), pid);
+        if (!name.empty()) {
+            return name;
+        }
+    }
+    return {};
 }
 
 Display* connectWithin(const std::string& name, std::chrono::milliseconds timeout) {
