@@ -128,7 +128,7 @@ class EmbeddedEditor : public ::testing::Test {
     // The editor helper and every process it started (WebKit's), once WebKit's page process runs.
     std::vector<vanto::test::ProcessEntry> editorProcesses() {
         std::vector<vanto::test::ProcessEntry> processes;
-        runUntil(
+        const bool pageProcessStarted = runUntil(
             [&] {
                 processes = vanto::test::descendantProcesses(getpid());
                 std::erase_if(processes,
@@ -137,6 +137,7 @@ class EmbeddedEditor : public ::testing::Test {
                                    [](const auto& p) { return p.name.starts_with("WebKitWebProces"); });
             },
             kPageDeadline);
+        EXPECT_TRUE(pageProcessStarted) << "WebKit's page process did not start";
         return processes;
     }
 
@@ -308,8 +309,10 @@ TEST_F(EmbeddedEditor, PageWorksTheControllerAndLeavesNothingBehind) {
         << width << " x " << height;
     ViewRect back(0, 0, 940, 740);
     ASSERT_EQ(view->onSize(&back), kResultOk);
-    runUntil([&] { return session->childSize(hostWindow, width, height) && width == 940 && height == 740; },
-             kPageDeadline);
+    EXPECT_TRUE(runUntil(
+        [&] { return session->childSize(hostWindow, width, height) && width == 940 && height == 740; },
+        kPageDeadline))
+        << width << " x " << height;
     runUntil([] { return false; }, 500ms);
     EXPECT_TRUE(
         session->writeScreenshot(hostWindow, std::string(DOVREL_SCREENSHOT_DIR) + "/embedded-editor.png"));
