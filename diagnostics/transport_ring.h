@@ -2,11 +2,12 @@
 // consumer). The consumer only ever wants the newest snapshot; when the consumer falls behind, the
 // producer gives up the oldest entry itself and counts it, so pushing never waits.
 //
-// Every slot is guarded by a sequence counter and stored as atomic words, so a consumer that races
-// with the producer overwriting the very slot it reads notices and reads again instead of
-// returning a torn snapshot. Pushing takes no lock, allocates nothing and makes no system call.
+// Every slot is a SeqlockSlot, so a consumer that races with the producer overwriting the very slot it
+// reads notices and reads again instead of returning a torn snapshot. Pushing takes no lock,
+// allocates nothing and makes no system call.
 #pragma once
 
+#include "diagnostics/seqlock_slot.h"
 #include "diagnostics/transport_fact.h"
 
 #include <atomic>
@@ -18,8 +19,6 @@ inline constexpr uint32_t kTransportRingCapacity = 32;
 
 class DiagnosticTransportRing {
   public:
-    DiagnosticTransportRing();
-
     // Audio thread: appends `fact`, giving up the oldest entry when 32 are waiting.
     void push(const TransportFact& fact);
 
@@ -31,23 +30,11 @@ class DiagnosticTransportRing {
     uint32_t dropped() const { return dropped_.load(std::memory_order_acquire); }
 
   private:
-    static constexpr uint32_t kWords = kTransportFactSize / sizeof(uint64_t);
-
-    struct Slot {
-        std::atomic<uint32_t> version{0}; // odd while the producer writes the slot
-        std::atomic<uint64_t> words[kWords];
-    };
-
-    void storeSlot(Slot& slot, const TransportFact& fact);
-    static bool loadSlot(const Slot& slot, TransportFact& out);
-
-    Slot slots_[kTransportRingCapacity];
+    SeqlockSlot<TransportFact> slots_[kTransportRingCapacity];
     std::atomic<uint32_t> writeIndex_{0};
     std::atomic<uint32_t> readIndex_{0};
     std::atomic<uint32_t> dropped_{0};
 
-    static_assert(kTransportFactSize % sizeof(uint64_t) == 0);
-    static_assert(std::atomic<uint64_t>::is_always_lock_free);
     static_assert(std::atomic<uint32_t>::is_always_lock_free);
 };
 

@@ -1,37 +1,6 @@
 #include "engine/meter_ring.h"
 
-#include <cstring>
-
 namespace vanto {
-
-void MeterRing::storeSlot(Slot& slot, const SignalMeterRecord& record) {
-    uint64_t words[kWords];
-    std::memcpy(words, &record, sizeof words);
-    const uint32_t version = slot.version.load(std::memory_order_relaxed);
-    slot.version.store(version + 1, std::memory_order_relaxed);
-    // Each word is released, so a reader that sees any new word also sees the odd version.
-    for (uint32_t i = 0; i < kWords; ++i) {
-        slot.words[i].store(words[i], std::memory_order_release);
-    }
-    slot.version.store(version + 2, std::memory_order_release);
-}
-
-bool MeterRing::loadSlot(const Slot& slot, SignalMeterRecord& out) {
-    const uint32_t before = slot.version.load(std::memory_order_acquire);
-    if ((before & 1u) != 0) {
-        return false;
-    }
-    uint64_t words[kWords];
-    // Acquiring each word keeps the second version read after them.
-    for (uint32_t i = 0; i < kWords; ++i) {
-        words[i] = slot.words[i].load(std::memory_order_acquire);
-    }
-    if (slot.version.load(std::memory_order_relaxed) != before) {
-        return false;
-    }
-    std::memcpy(&out, words, sizeof words);
-    return true;
-}
 
 void MeterRing::push(const SignalMeterRecord& record) {
     const uint32_t write = writeIndex_.load(std::memory_order_relaxed);
@@ -41,7 +10,7 @@ void MeterRing::push(const SignalMeterRecord& record) {
         readIndex_.compare_exchange_strong(read, read + 1, std::memory_order_acq_rel)) {
         dropped_.fetch_add(1, std::memory_order_acq_rel);
     }
-    storeSlot(slots_[write % kCapacity], record);
+    slots_[write % kCapacity].store(record);
     writeIndex_.store(write + 1, std::memory_order_seq_cst);
 }
 
@@ -54,7 +23,7 @@ bool MeterRing::pop(SignalMeterRecord& out) {
         SignalMeterRecord record;
         // A torn slot or a lost race for the read index means the producer gave this record up:
         // start again from the new oldest.
-        if (loadSlot(slots_[read % kCapacity], record) &&
+        if (slots_[read % kCapacity].load(record) &&
             readIndex_.compare_exchange_strong(read, read + 1, std::memory_order_acq_rel)) {
             out = record;
             return true;

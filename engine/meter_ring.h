@@ -2,11 +2,12 @@
 // order. When the consumer falls behind, the producer gives up the oldest record itself and counts
 // it, so pushing never waits.
 //
-// Every slot is guarded by a sequence counter and stored as atomic words, so a consumer that races
-// with the producer overwriting the very slot it reads notices and tries again instead of returning a
-// torn record. Pushing takes no lock, allocates nothing and makes no system call.
+// Every slot is a SeqlockSlot, so a consumer that races with the producer overwriting the very slot it
+// reads notices and tries again instead of returning a torn record. Pushing takes no lock, allocates
+// nothing and makes no system call.
 #pragma once
 
+#include "diagnostics/seqlock_slot.h"
 #include "diagnostics/signal_meter_record.h"
 
 #include <atomic>
@@ -32,22 +33,11 @@ class MeterRing {
     uint32_t pending() const;
 
   private:
-    static constexpr uint32_t kWords = sizeof(SignalMeterRecord) / sizeof(uint64_t);
-
-    struct Slot {
-        std::atomic<uint32_t> version{0}; // odd while the producer writes the slot
-        std::atomic<uint64_t> words[kWords]{};
-    };
-
-    static void storeSlot(Slot& slot, const SignalMeterRecord& record);
-    static bool loadSlot(const Slot& slot, SignalMeterRecord& out);
-
-    Slot slots_[kCapacity];
+    SeqlockSlot<SignalMeterRecord> slots_[kCapacity];
     std::atomic<uint32_t> writeIndex_{0};
     std::atomic<uint32_t> readIndex_{0};
     std::atomic<uint32_t> dropped_{0};
 
-    static_assert(std::atomic<uint64_t>::is_always_lock_free);
     static_assert(std::atomic<uint32_t>::is_always_lock_free);
 };
 
