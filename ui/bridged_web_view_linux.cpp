@@ -11,6 +11,8 @@
 #include "platform/helper_spawn.h"
 #include "platform/own_binary_folder.h"
 
+#include "ui/single_interface_object.h"
+
 #include "pluginterfaces/base/funknown.h"
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -77,38 +79,16 @@ class HelperWebView;
 
 // The run loop's handle on the socket. Hosts may hold their references beyond unregistering, so it is
 // reference counted on its own and forgets the view when the view goes.
-class SocketHandler final : public IEventHandler {
+class SocketHandler final : public SingleInterfaceObject<IEventHandler> {
   public:
     explicit SocketHandler(HelperWebView* view) : view_(view) {}
-    SocketHandler(const SocketHandler&) = delete;
-    SocketHandler& operator=(const SocketHandler&) = delete;
 
     void forget() { view_ = nullptr; }
     void PLUGIN_API onFDIsSet(FileDescriptor fd) override;
 
-    tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** object) override {
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            Steinberg::FUnknownPrivate::iidEqual(iid, IEventHandler::iid)) {
-            addRef();
-            *object = static_cast<IEventHandler*>(this);
-            return kResultOk;
-        }
-        *object = nullptr;
-        return Steinberg::kNoInterface;
-    }
-    uint32 PLUGIN_API addRef() override { return ++references_; }
-    uint32 PLUGIN_API release() override {
-        const uint32 remaining = --references_;
-        if (remaining == 0) {
-            delete this;
-        }
-        return remaining;
-    }
-
   private:
-    ~SocketHandler() = default;
+    ~SocketHandler() override = default;
     HelperWebView* view_;
-    std::atomic<uint32> references_{1};
 };
 
 class HelperWebView final : public BridgedWebView {

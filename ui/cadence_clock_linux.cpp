@@ -2,6 +2,8 @@
 // host's UI thread.
 #include "ui/cadence_clock.h"
 
+#include "ui/single_interface_object.h"
+
 #include "pluginterfaces/base/funknown.h"
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -38,12 +40,9 @@ TimerInterval intervalMilliseconds(double intervalSeconds) {
 
 // The host may keep its own references to the handler beyond unregisterTimer, so the clock is
 // reference counted and a stopped clock ignores late ticks.
-struct CadenceClock final : public ITimerHandler {
+struct CadenceClock final : public SingleInterfaceObject<ITimerHandler> {
     CadenceClock(CadenceCallback callback, void* context, IRunLoop* runLoop)
         : callback_(callback), context_(context), runLoop_(runLoop) {}
-
-    CadenceClock(const CadenceClock&) = delete;
-    CadenceClock& operator=(const CadenceClock&) = delete;
 
     bool start(TimerInterval milliseconds) {
         return runLoop_->registerTimer(this, milliseconds) == kResultOk;
@@ -61,35 +60,13 @@ struct CadenceClock final : public ITimerHandler {
         }
     }
 
-    tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** object) override {
-        if (Steinberg::FUnknownPrivate::iidEqual(iid, FUnknown::iid) ||
-            Steinberg::FUnknownPrivate::iidEqual(iid, ITimerHandler::iid)) {
-            addRef();
-            *object = static_cast<ITimerHandler*>(this);
-            return kResultOk;
-        }
-        *object = nullptr;
-        return Steinberg::kNoInterface;
-    }
-
-    uint32 PLUGIN_API addRef() override { return ++references_; }
-
-    uint32 PLUGIN_API release() override {
-        const uint32 remaining = --references_;
-        if (remaining == 0) {
-            delete this;
-        }
-        return remaining;
-    }
-
   private:
-    ~CadenceClock() = default;
+    ~CadenceClock() override = default;
 
     CadenceCallback callback_;
     void* context_;
     IPtr<IRunLoop> runLoop_;
     bool stopped_ = false;
-    std::atomic<uint32> references_{1};
 };
 
 CadenceClock* vantoStartCadenceClock(CadenceCallback callback, void* context, double intervalSeconds,
