@@ -16,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -26,11 +24,8 @@
 
 namespace {
 
-using Steinberg::FUnknown;
 using vanto::JsonValue;
 using vanto::test::parsedJson;
-
-using Callback = void (*)(void* context, const char* bytes, std::size_t length);
 
 const std::string kCachedPin(64, 'c');
 const std::string kUncachedPin(64, 'd');
@@ -39,37 +34,30 @@ class BankBundle : public ::testing::Test {
   protected:
     static std::shared_ptr<vanto::host::Module> bundle() { return vanto::test::loadedBundle(); }
 
-    template <class Function> static void find(Function& function, const char* name) {
-        function = reinterpret_cast<Function>(dlsym(bundle()->libraryHandle(), name));
-        ASSERT_NE(function, nullptr) << name;
-    }
-
     static void keepMessage(void* context, const char* bytes, std::size_t length) {
         static_cast<BankBundle*>(context)->page.emplace_back(bytes, length);
     }
 
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);
-        find(installSink, "vantoInstallDiagnosticBridgeSink");
-        find(deliver, "vantoDeliverDiagnosticBridgeMessage");
-        find(tick, "vantoTickDiagnosticCadence");
+        ASSERT_TRUE(bridge.complete());
         const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
         ASSERT_TRUE(processorClass.has_value());
         std::string error;
         instance = vanto::host::PluginInstance::create(
             bundle(), reinterpret_cast<const char*>(processorClass->cid.data()), error);
         ASSERT_NE(instance, nullptr) << error;
-        ASSERT_EQ(installSink(instance->controller(), &BankBundle::keepMessage, this), 1);
+        ASSERT_EQ(bridge.installSink(instance->controller(), &BankBundle::keepMessage, this), 1);
     }
 
     void TearDown() override {
         if (instance != nullptr) {
-            installSink(instance->controller(), nullptr, nullptr);
+            bridge.installSink(instance->controller(), nullptr, nullptr);
         }
     }
 
     void send(const std::string& message) {
-        ASSERT_EQ(deliver(instance->controller(), message.data(), message.size()), 1);
+        ASSERT_EQ(bridge.deliver(instance->controller(), message.data(), message.size()), 1);
     }
 
     std::vector<JsonValue> bankStates() const {
@@ -88,7 +76,7 @@ class BankBundle : public ::testing::Test {
     void tickUntilBankStates(std::size_t count) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (bankStates().size() < count && std::chrono::steady_clock::now() < deadline) {
-            ASSERT_EQ(tick(instance->controller()), 1);
+            ASSERT_EQ(bridge.tick(instance->controller()), 1);
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }
@@ -120,9 +108,7 @@ class BankBundle : public ::testing::Test {
 
     vanto::fixtures::TempFolder dataHome;
     vanto::test::ScopedEnvironment xdg{"XDG_DATA_HOME", dataHome.path().c_str()};
-    int (*installSink)(FUnknown*, Callback, void*) = nullptr;
-    int (*deliver)(FUnknown*, const char*, std::size_t) = nullptr;
-    int (*tick)(FUnknown*) = nullptr;
+    const vanto::test::BridgeExports& bridge = vanto::test::BridgeExports::found();
     std::unique_ptr<vanto::host::PluginInstance> instance;
     std::vector<std::string> page;
 };
@@ -133,7 +119,7 @@ TEST_F(BankBundle, AStalledDownloadHoldsUpNothingAndEndsWithThePlugIn) {
     // The page's request returned while the helper is still waiting for the server.
     ASSERT_TRUE(vanto::test::waitForChildProcess("dovrel-bank-fetch", 30));
     for (int i = 0; i < 3; ++i) {
-        ASSERT_EQ(tick(instance->controller()), 1);
+        ASSERT_EQ(bridge.tick(instance->controller()), 1);
     }
     EXPECT_TRUE(bankStates().empty()) << "nothing is known of the download yet";
     const std::vector<std::string> atWork = cacheEntries();
@@ -148,7 +134,7 @@ TEST_F(BankBundle, AStalledDownloadHoldsUpNothingAndEndsWithThePlugIn) {
     EXPECT_EQ(busy[0].find("error")->str("requestedId"), "/banks/kit");
 
     // Closing the plug-in stops the helper, reaps it and removes its scratch file before it returns.
-    installSink(instance->controller(), nullptr, nullptr);
+    bridge.installSink(instance->controller(), nullptr, nullptr);
     instance.reset();
     EXPECT_TRUE(vanto::test::childProcessNames().empty());
     EXPECT_TRUE(cacheEntries().empty());

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 namespace vanto::test {
 
 using Steinberg::kResultOk;
@@ -22,6 +24,31 @@ std::shared_ptr<host::Module> loadedBundle() {
         return module;
     }();
     return loaded;
+}
+
+namespace {
+
+template <class Function> void findExport(Function& function, const char* name) {
+    const std::shared_ptr<host::Module> bundle = loadedBundle();
+    if (bundle != nullptr) {
+        function = reinterpret_cast<Function>(dlsym(bundle->libraryHandle(), name));
+    }
+    if (function == nullptr) {
+        ADD_FAILURE() << "the bundle exports no " << name;
+    }
+}
+
+} // namespace
+
+const BridgeExports& BridgeExports::found() {
+    static const BridgeExports exports = [] {
+        BridgeExports found;
+        findExport(found.installSink, "vantoInstallDiagnosticBridgeSink");
+        findExport(found.deliver, "vantoDeliverDiagnosticBridgeMessage");
+        findExport(found.tick, "vantoTickDiagnosticCadence");
+        return found;
+    }();
+    return exports;
 }
 
 std::vector<ParamValue> tableParamValues(Steinberg::Vst::IEditController& controller) {

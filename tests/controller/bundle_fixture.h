@@ -7,6 +7,7 @@
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <utility>
@@ -17,6 +18,19 @@ namespace vanto::test {
 // The bundle of this build, loaded through its module entry on first use; null (with a test
 // failure) when it cannot be loaded.
 std::shared_ptr<host::Module> loadedBundle();
+
+// The bundle's entry points for the page bridge, as the editor helper finds them.
+struct BridgeExports {
+    using Sink = void (*)(void* context, const char* bytes, std::size_t length);
+    int (*installSink)(Steinberg::FUnknown* controller, Sink sink, void* context) = nullptr;
+    int (*deliver)(Steinberg::FUnknown* controller, const char* bytes, std::size_t length) = nullptr;
+    int (*tick)(Steinberg::FUnknown* controller) = nullptr;
+
+    // Every entry point found in the loaded bundle, looked up once per test program; a test failure
+    // names each one that is missing.
+    static const BridgeExports& found();
+    bool complete() const { return installSink != nullptr && deliver != nullptr && tick != nullptr; }
+};
 
 // The controller's normalized values of the table parameters, in id order.
 std::vector<Steinberg::Vst::ParamValue> tableParamValues(Steinberg::Vst::IEditController& controller);

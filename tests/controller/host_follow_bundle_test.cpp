@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <string>
 #include <vector>
 
@@ -28,8 +26,6 @@ constexpr ParamID kSyncBpm = 0;
 constexpr ParamID kSyncSource = 33;
 constexpr int32 kBlock = 256;
 
-using Callback = void (*)(void* context, const char* bytes, std::size_t length);
-
 struct Transport {
     bool playing;
     double tempo;
@@ -42,12 +38,7 @@ class HostFollowBundle : public ::testing::Test {
     void SetUp() override {
         auto bundle = vanto::test::loadedBundle();
         ASSERT_NE(bundle, nullptr);
-        installSink = reinterpret_cast<decltype(installSink)>(
-            dlsym(bundle->libraryHandle(), "vantoInstallDiagnosticBridgeSink"));
-        deliver = reinterpret_cast<decltype(deliver)>(
-            dlsym(bundle->libraryHandle(), "vantoDeliverDiagnosticBridgeMessage"));
-        tick = reinterpret_cast<decltype(tick)>(dlsym(bundle->libraryHandle(), "vantoTickDiagnosticCadence"));
-        ASSERT_TRUE(installSink != nullptr && deliver != nullptr && tick != nullptr);
+        ASSERT_TRUE(bridge.complete());
         const auto processorClass = bundle->findClass(kVstAudioEffectClass);
         ASSERT_TRUE(processorClass.has_value());
         std::string error;
@@ -58,17 +49,17 @@ class HostFollowBundle : public ::testing::Test {
         ASSERT_NE(controller, nullptr);
         ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
         ASSERT_EQ(instance->start(48000, kBlock), kResultOk);
-        ASSERT_EQ(installSink(controller, &HostFollowBundle::keep, this), 1);
+        ASSERT_EQ(bridge.installSink(controller, &HostFollowBundle::keep, this), 1);
     }
 
     void TearDown() override {
         if (controller != nullptr) {
-            installSink(controller, nullptr, nullptr);
+            bridge.installSink(controller, nullptr, nullptr);
         }
     }
 
     void send(const std::string& message) {
-        ASSERT_EQ(deliver(controller, message.data(), message.size()), 1);
+        ASSERT_EQ(bridge.deliver(controller, message.data(), message.size()), 1);
     }
 
     // One block under the given transport, then one cadence tick, as the host's threads would.
@@ -83,7 +74,7 @@ class HostFollowBundle : public ::testing::Test {
         context.timeSigDenominator = transport.denominator;
         context.sampleRate = 48000;
         ASSERT_EQ(instance->process(data), kResultOk);
-        ASSERT_EQ(tick(controller), 1);
+        ASSERT_EQ(bridge.tick(controller), 1);
     }
 
     std::vector<JsonValue> ofType(const std::string& type) const {
@@ -140,9 +131,7 @@ class HostFollowBundle : public ::testing::Test {
         static_cast<HostFollowBundle*>(context)->page.emplace_back(bytes, length);
     }
 
-    int (*installSink)(FUnknown*, Callback, void*) = nullptr;
-    int (*deliver)(FUnknown*, const char*, std::size_t) = nullptr;
-    int (*tick)(FUnknown*) = nullptr;
+    const vanto::test::BridgeExports& bridge = vanto::test::BridgeExports::found();
 };
 
 TEST_F(HostFollowBundle, PlayStopTempoAndMeterReachThePageAsFramesAndLifecycleEvents) {

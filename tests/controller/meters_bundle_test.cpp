@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -26,13 +24,10 @@
 
 namespace {
 
-using Steinberg::FUnknown;
 using Steinberg::kResultOk;
 using Steinberg::Vst::IEditController;
 using vanto::JsonValue;
 using vanto::test::parsedJson;
-
-using Callback = void (*)(void* context, const char* bytes, std::size_t length);
 
 constexpr double kRate = 48000;
 constexpr int kBlock = 320;
@@ -64,20 +59,13 @@ class MetersBundle : public ::testing::Test {
   protected:
     static std::shared_ptr<vanto::host::Module> bundle() { return vanto::test::loadedBundle(); }
 
-    template <class Function> static void find(Function& function, const char* name) {
-        function = reinterpret_cast<Function>(dlsym(bundle()->libraryHandle(), name));
-        ASSERT_NE(function, nullptr) << name;
-    }
-
     static void keepMessage(void* context, const char* bytes, std::size_t length) {
         static_cast<MetersBundle*>(context)->page.emplace_back(bytes, length);
     }
 
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);
-        find(installSink, "vantoInstallDiagnosticBridgeSink");
-        find(deliver, "vantoDeliverDiagnosticBridgeMessage");
-        find(tick, "vantoTickDiagnosticCadence");
+        ASSERT_TRUE(bridge.complete());
         const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
         ASSERT_TRUE(processorClass.has_value());
         std::string error;
@@ -88,14 +76,14 @@ class MetersBundle : public ::testing::Test {
         ASSERT_NE(controller, nullptr);
         ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);
         ASSERT_EQ(instance->start(kRate, kBlock), kResultOk);
-        ASSERT_EQ(installSink(controller, &MetersBundle::keepMessage, this), 1);
+        ASSERT_EQ(bridge.installSink(controller, &MetersBundle::keepMessage, this), 1);
         send(R"({"type":"vanto.ready"})");
         demo = vanto::makeDemoSignal(kRate, 8);
     }
 
     void TearDown() override {
         if (controller != nullptr) {
-            installSink(controller, nullptr, nullptr);
+            bridge.installSink(controller, nullptr, nullptr);
         }
         const std::vector<std::string> errors = vanto::test::strictJsonErrors(page);
         for (std::size_t i = 0; i < page.size(); ++i) {
@@ -104,7 +92,7 @@ class MetersBundle : public ::testing::Test {
     }
 
     void send(const std::string& message) {
-        ASSERT_EQ(deliver(controller, message.data(), message.size()), 1);
+        ASSERT_EQ(bridge.deliver(controller, message.data(), message.size()), 1);
     }
 
     // Plays `ticks` × 1/30 s of the demo in real time, ticking the cadence after each 1/30 s, and
@@ -129,7 +117,7 @@ class MetersBundle : public ::testing::Test {
             }
             std::this_thread::sleep_until(start + std::chrono::microseconds(33334 * (t + 1)));
             page.clear();
-            EXPECT_EQ(tick(controller), 1);
+            EXPECT_EQ(bridge.tick(controller), 1);
             for (const std::string& message : page) {
                 JsonValue json = parsedJson(message);
                 if (json.str("type") == "vanto.meters") {
@@ -142,9 +130,7 @@ class MetersBundle : public ::testing::Test {
         return frames;
     }
 
-    int (*installSink)(FUnknown*, Callback, void*) = nullptr;
-    int (*deliver)(FUnknown*, const char*, std::size_t) = nullptr;
-    int (*tick)(FUnknown*) = nullptr;
+    const vanto::test::BridgeExports& bridge = vanto::test::BridgeExports::found();
     vanto::test::RecordingComponentHandler handler;
     std::unique_ptr<vanto::host::PluginInstance> instance;
     IEditController* controller = nullptr;

@@ -17,15 +17,12 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cmath>
 #include <string>
 #include <vector>
 
 namespace {
 
-using Steinberg::FUnknown;
 using Steinberg::int32;
 using Steinberg::kResultOk;
 using Steinberg::Vst::IParamValueQueue;
@@ -79,10 +76,6 @@ struct Applied {
     ParamValue normalized;
 };
 
-using Bridge = int (*)(FUnknown*, const char*, std::size_t);
-using InstallSink = int (*)(FUnknown*, void (*)(void*, const char*, std::size_t), void*);
-using Tick = int (*)(FUnknown*);
-
 class MidiControl : public ::testing::Test {
   protected:
     static std::shared_ptr<vanto::host::Module> bundle() { return vanto::test::loadedBundle(); }
@@ -93,30 +86,25 @@ class MidiControl : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);
-        deliver =
-            reinterpret_cast<Bridge>(dlsym(bundle()->libraryHandle(), "vantoDeliverDiagnosticBridgeMessage"));
-        installSink = reinterpret_cast<InstallSink>(
-            dlsym(bundle()->libraryHandle(), "vantoInstallDiagnosticBridgeSink"));
-        tick = reinterpret_cast<Tick>(dlsym(bundle()->libraryHandle(), "vantoTickDiagnosticCadence"));
-        ASSERT_TRUE(deliver != nullptr && installSink != nullptr && tick != nullptr);
+        ASSERT_TRUE(bridge.complete());
         const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
         ASSERT_TRUE(processorClass.has_value());
         std::string error;
         instance = vanto::host::PluginInstance::create(
             bundle(), reinterpret_cast<const char*>(processorClass->cid.data()), error);
         ASSERT_NE(instance, nullptr) << error;
-        ASSERT_EQ(installSink(instance->controller(), &MidiControl::keepPageMessage, this), 1);
+        ASSERT_EQ(bridge.installSink(instance->controller(), &MidiControl::keepPageMessage, this), 1);
         ASSERT_EQ(instance->start(kSampleRate, kBlockFrames), kResultOk);
     }
 
     void TearDown() override {
         if (instance != nullptr) {
-            installSink(instance->controller(), nullptr, nullptr);
+            bridge.installSink(instance->controller(), nullptr, nullptr);
         }
     }
 
     void send(const std::string& message) {
-        ASSERT_EQ(deliver(instance->controller(), message.data(), message.size()), 1);
+        ASSERT_EQ(bridge.deliver(instance->controller(), message.data(), message.size()), 1);
     }
 
     void setMap(const std::string& map) { send(R"({"type":"vanto.setCcMap","map":)" + map + "}"); }
@@ -191,9 +179,7 @@ class MidiControl : public ::testing::Test {
         return found;
     }
 
-    Bridge deliver = nullptr;
-    InstallSink installSink = nullptr;
-    Tick tick = nullptr;
+    const vanto::test::BridgeExports& bridge = vanto::test::BridgeExports::found();
     std::vector<std::string> page;
     std::unique_ptr<vanto::host::PluginInstance> instance;
     vanto::host::ProcessBlock block{{2}, {2}, kBlockFrames};
@@ -344,13 +330,13 @@ TEST_F(MidiControl, AFlushCallAppliesTheValuesAtOnce) {
 TEST_F(MidiControl, ThePageHearsEveryControllerWhileItSubscribesToMidiIn) {
     // Nobody listens yet: the drained activity goes nowhere.
     play({{0, 0, 0, 1, 5}});
-    ASSERT_EQ(tick(instance->controller()), 1);
+    ASSERT_EQ(bridge.tick(instance->controller()), 1);
     EXPECT_TRUE(pageMessages("vanto.midiCc").empty());
 
     send(R"({"type":"vanto.diag.subscribe","feeds":["midiIn"],"hz":30})");
     // The latest value of each controller, unbound ones too; channels counted from 1.
     play({{0, 0, 0, 74, 10}, {0, 5, 0, 74, 11}, {0, 9, 4, 7, 99}});
-    ASSERT_EQ(tick(instance->controller()), 1);
+    ASSERT_EQ(bridge.tick(instance->controller()), 1);
     const std::vector<JsonValue> heard = pageMessages("vanto.midiCc");
     ASSERT_EQ(heard.size(), 2u);
     EXPECT_EQ(page[page.size() - 2], R"({"type":"vanto.midiCc","cc":7,"channel":5,"value":99})");
@@ -359,7 +345,7 @@ TEST_F(MidiControl, ThePageHearsEveryControllerWhileItSubscribesToMidiIn) {
     send(R"({"type":"vanto.diag.unsubscribe"})");
     page.clear();
     play({{0, 0, 0, 74, 12}});
-    ASSERT_EQ(tick(instance->controller()), 1);
+    ASSERT_EQ(bridge.tick(instance->controller()), 1);
     EXPECT_TRUE(pageMessages("vanto.midiCc").empty());
 }
 
