@@ -40,15 +40,6 @@ using vanto::test::parsedJson;
 constexpr ParamID kProgramChange = 0x3F010001;
 constexpr ParamID kGlueRatio = 26;
 
-using Callback = void (*)(void* context, const char* bytes, std::size_t length);
-
-struct BridgeFunctions {
-    int (*abiVersion)() = nullptr;
-    int (*installSink)(FUnknown*, Callback, void*) = nullptr;
-    int (*deliver)(FUnknown*, const char*, std::size_t) = nullptr;
-    int (*tick)(FUnknown*) = nullptr;
-};
-
 std::string typeOf(const std::string& message) {
     return parsedJson(message).str("type");
 }
@@ -68,10 +59,8 @@ class PageBridge : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);
-        find(bridge.abiVersion, "vantoDiagnosticBridgeAbiVersion");
-        find(bridge.installSink, "vantoInstallDiagnosticBridgeSink");
-        find(bridge.deliver, "vantoDeliverDiagnosticBridgeMessage");
-        find(bridge.tick, "vantoTickDiagnosticCadence");
+        find(abiVersion, "vantoDiagnosticBridgeAbiVersion");
+        ASSERT_TRUE(bridge.complete());
         const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
         ASSERT_TRUE(processorClass.has_value());
         std::string error;
@@ -111,7 +100,8 @@ class PageBridge : public ::testing::Test {
 
     std::vector<ParamValue> normalizedValues() const { return vanto::test::tableParamValues(*controller); }
 
-    BridgeFunctions bridge;
+    const vanto::test::BridgeExports& bridge = vanto::test::BridgeExports::found();
+    int (*abiVersion)() = nullptr;
     // Declared before the instance: the controller releases the handler when the instance ends.
     vanto::test::RecordingComponentHandler handler;
     std::unique_ptr<vanto::host::PluginInstance> instance;
@@ -120,7 +110,7 @@ class PageBridge : public ::testing::Test {
 };
 
 TEST_F(PageBridge, FunctionsRefuseWhatIsNotOurController) {
-    EXPECT_EQ(bridge.abiVersion(), 2);
+    EXPECT_EQ(abiVersion(), 2);
     const char ready[] = R"({"type":"vanto.ready"})";
     EXPECT_EQ(bridge.installSink(nullptr, &PageBridge::keepMessage, this), 0);
     EXPECT_EQ(bridge.deliver(nullptr, ready, sizeof ready - 1), 0);
