@@ -41,12 +41,8 @@ class BankBundle : public ::testing::Test {
     void SetUp() override {
         ASSERT_NE(bundle(), nullptr);
         ASSERT_TRUE(bridge.complete());
-        const auto processorClass = bundle()->findClass(kVstAudioEffectClass);
-        ASSERT_TRUE(processorClass.has_value());
-        std::string error;
-        instance = vanto::host::PluginInstance::create(
-            bundle(), reinterpret_cast<const char*>(processorClass->cid.data()), error);
-        ASSERT_NE(instance, nullptr) << error;
+        instance = vanto::test::processorInstance();
+        ASSERT_NE(instance, nullptr);
         ASSERT_EQ(bridge.installSink(instance->controller(), &BankBundle::keepMessage, this), 1);
     }
 

@@ -26,6 +26,25 @@ std::shared_ptr<host::Module> loadedBundle() {
     return loaded;
 }
 
+std::unique_ptr<host::PluginInstance> processorInstance() {
+    const std::shared_ptr<host::Module> bundle = loadedBundle();
+    if (bundle == nullptr) {
+        return nullptr;
+    }
+    const auto processorClass = bundle->findClass(kVstAudioEffectClass);
+    if (!processorClass.has_value()) {
+        ADD_FAILURE() << "the bundle has no processor class";
+        return nullptr;
+    }
+    std::string error;
+    auto instance = host::PluginInstance::create(
+        bundle, reinterpret_cast<const char*>(processorClass->cid.data()), error);
+    if (instance == nullptr) {
+        ADD_FAILURE() << error;
+    }
+    return instance;
+}
+
 namespace {
 
 template <class Function> void findExport(Function& function, const char* name) {

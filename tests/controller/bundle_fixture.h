@@ -4,6 +4,7 @@
 
 #include "banks/json_tree.h"
 #include "module.h"
+#include "plugin_instance.h"
 
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 
@@ -18,6 +19,10 @@ namespace vanto::test {
 // The bundle of this build, loaded through its module entry on first use; null (with a test
 // failure) when it cannot be loaded.
 std::shared_ptr<host::Module> loadedBundle();
+
+// A new instance of the bundle's processor class; null (with a test failure saying why) when it
+// cannot be made.
+std::unique_ptr<host::PluginInstance> processorInstance();
 
 // The bundle's entry points for the page bridge, as the editor helper finds them.
 struct BridgeExports {

@@ -36,15 +36,10 @@ struct Transport {
 class HostFollowBundle : public ::testing::Test {
   protected:
     void SetUp() override {
-        auto bundle = vanto::test::loadedBundle();
-        ASSERT_NE(bundle, nullptr);
+        ASSERT_NE(vanto::test::loadedBundle(), nullptr);
         ASSERT_TRUE(bridge.complete());
-        const auto processorClass = bundle->findClass(kVstAudioEffectClass);
-        ASSERT_TRUE(processorClass.has_value());
-        std::string error;
-        instance = vanto::host::PluginInstance::create(
-            bundle, reinterpret_cast<const char*>(processorClass->cid.data()), error);
-        ASSERT_NE(instance, nullptr) << error;
+        instance = vanto::test::processorInstance();
+        ASSERT_NE(instance, nullptr);
         controller = instance->controller();
         ASSERT_NE(controller, nullptr);
         ASSERT_EQ(controller->setComponentHandler(&handler), kResultOk);

@@ -94,14 +94,9 @@ std::vector<std::u16string> hostileTexts() {
 class HostileHost : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto bundle = vanto::test::loadedBundle();
-        ASSERT_NE(bundle, nullptr);
-        const auto processorClass = bundle->findClass(kVstAudioEffectClass);
-        ASSERT_TRUE(processorClass.has_value());
-        std::string error;
-        instance = vanto::host::PluginInstance::create(
-            bundle, reinterpret_cast<const char*>(processorClass->cid.data()), error);
-        ASSERT_NE(instance, nullptr) << error;
+        ASSERT_NE(vanto::test::loadedBundle(), nullptr);
+        instance = vanto::test::processorInstance();
+        ASSERT_NE(instance, nullptr);
         controller = instance->controller();
         ASSERT_NE(controller, nullptr);
         units = FUnknownPtr<IUnitInfo>(controller);
